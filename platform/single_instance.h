@@ -1,0 +1,32 @@
+#pragma once
+#include <string>
+
+namespace platform {
+
+// A guard that one process at a time can hold under a name. It is a lock file under
+// $XDG_RUNTIME_DIR (else /tmp) locked with flock, so the operating system releases it when
+// the holder ends in any way, a crash included.
+class SingleInstanceGuard {
+public:
+    enum class Outcome {
+        Acquired,       // this guard holds the name now
+        HeldElsewhere,  // another holder has it
+        Unavailable,    // the lock file cannot be made: run unguarded
+    };
+
+    SingleInstanceGuard() = default;
+    ~SingleInstanceGuard();
+    SingleInstanceGuard(const SingleInstanceGuard&) = delete;
+    SingleInstanceGuard& operator=(const SingleInstanceGuard&) = delete;
+
+    Outcome Acquire(const std::string& name);
+    void Release();
+
+    // The lock file that stands for the name.
+    static std::string LockPath(const std::string& name);
+
+private:
+    int fd_ = -1;
+};
+
+}  // namespace platform
