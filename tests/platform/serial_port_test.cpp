@@ -1,0 +1,192 @@
+#include "platform/serial_port.h"
+
+#include "tests/support/pty_port.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <sys/resource.h>
+#include <sys/wait.h>
+
+using testsupport::Bytes;
+using testsupport::PtyPort;
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+long MillisecondsSince(Clock::time_point start)
+{
+    return static_cast<long>(
+        std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - start).count());
+}
+
+double CpuSeconds()
+{
+    struct rusage usage;
+    getrusage(RUSAGE_SELF, &usage);
+    return usage.ru_utime.tv_sec + usage.ru_stime.tv_sec +
+           (usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
+}
+
+bool OpenRaw(platform::SerialPort& port, const char16_t* name)
+{
+    platform::SerialLineSettings settings;
+    settings.baudRate = 115200;
+    return port.Open(name) && port.SetLineSettings(settings);
+}
+
+}  // namespace
+
+TEST(SerialDevicePath, PortNumberNamesLinkOrTtyS)
+{
+    testsupport::PortsFolder();
+    // Without a link, COMn is the n-th UART, counted from ttyS0.
+    EXPECT_EQ(platform::SerialDevicePath(u"\\\\.\\COM1"), "/dev/ttyS0");
+    EXPECT_EQ(platform::SerialDevicePath(u"\\\\.\\COM256"), "/dev/ttyS255");
+    PtyPort pty(12);
+    EXPECT_EQ(platform::SerialDevicePath(u"\\\\.\\COM12"), testsupport::PortsFolder() + "com12");
+    // Names that stand for no port.
+    for (const char16_t* name : {u"\\\\.\\COM-1", u"\\\\.\\COM0", u"\\\\.\\COM", u"COM3", u"\\\\.\\COM3x",
+                                 u"\\\\.\\COM99999999999", u""}) {
+        EXPECT_EQ(platform::SerialDevicePath(name), "");
+    }
+}
+
+TEST(SerialPort, OpenFailsForNoDeviceAndDanglingLink)
+{
+    platform::SerialPort port;
+    EXPECT_FALSE(port.Open(u"\\\\.\\COM-1"));
+    // A link whose device has gone does not fall back to a UART.
+    const std::string link = testsupport::PortsFolder() + "com40";
+    symlink("/dev/no-such-tty", link.c_str());
+    EXPECT_FALSE(port.Open(u"\\\\.\\COM40"));
+    unlink(link.c_str());
+    // A link to something that is not a terminal.
+    symlink("/dev/null", link.c_str());
+    EXPECT_FALSE(port.Open(u"\\\\.\\COM40"));
+    unlink(link.c_str());
+    EXPECT_FALSE(port.IsOpen());
+}
+
+TEST(SerialPort, SecondOpenRefusedInThisAndAnotherProcessUntilClosed)
+{
+    PtyPort pty(3);
+    platform::SerialPort first;
+    ASSERT_TRUE(first.Open(u"\\\\.\\COM3"));
+
+    platform::SerialPort second;
+    EXPECT_FALSE(second.Open(u"\\\\.\\COM3"));
+    const pid_t child = fork();
+    if (child == 0) {
+        platform::SerialPort other;
+        _exit(other.Open(u"\\\\.\\COM3") ? 1 : 0);
+    }
+    int status = -1;
+    ASSERT_EQ(waitpid(child, &status, 0), child);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "another process opened a held port";
+
+    first.Close();
+    EXPECT_TRUE(second.Open(u"\\\\.\\COM3"));
+}
+
+TEST(SerialPort, ReadReturnsWhenAllArrivedOrAfterItsTimeout)
+{
+    PtyPort pty(4);
+    platform::SerialPort port;
+    ASSERT_TRUE(OpenRaw(port, u"\\\\.\\COM4"));
+    uint8_t buffer[64];
+    uint32_t received = 0;
+
+    // All bytes there: the read does not wait out a long time-out.
+    ASSERT_TRUE(port.SetReadTimeouts({1, 4000}));
+    pty.Send({1, 2, 3, 4});
+    auto start = Clock::now();
+    EXPECT_TRUE(port.Read(buffer, 4, received));
+    EXPECT_EQ(received, 4u);
+    EXPECT_LT(MillisecondsSince(start), 2000);
+
+    // Too few bytes: what arrived comes back after n x 1 + 5 ms.
+    ASSERT_TRUE(port.SetReadTimeouts({1, 5}));
+    pty.Send({5, 6, 7});
+    start = Clock::now();
+    EXPECT_TRUE(port.Read(buffer, 50, received));
+    EXPECT_GE(MillisecondsSince(start), 54);
+    EXPECT_EQ(Bytes(buffer, buffer + received), (Bytes{5, 6, 7}));
+
+    // Bytes that arrive during the read are gathered into it.
+    ASSERT_TRUE(port.SetReadTimeouts({1, 4000}));
+    testsupport::Peer peer([&] {
+        for (uint8_t b = 0; b < 6; ++b) {
+            pty.Send({b});
+            std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        }
+    });
+    EXPECT_TRUE(port.Read(buffer, 6, received));
+    EXPECT_EQ(Bytes(buffer, buffer + received), (Bytes{0, 1, 2, 3, 4, 5}));
+}
+
+TEST(SerialPort, RawLineKeepsEveryByteAndPurgeDropsPendingInput)
+{
+    PtyPort pty(5);
+    platform::SerialPort port;
+    ASSERT_TRUE(OpenRaw(port, u"\\\\.\\COM5"));
+    ASSERT_TRUE(port.SetReadTimeouts({1, 200}));
+    // Line editing, CR translation or flow control would change or eat some of these.
+    Bytes all(256);
+    for (int i = 0; i < 256; ++i) {
+        all[i] = static_cast<uint8_t>(i);
+    }
+    pty.Send(all);
+    uint8_t buffer[256];
+    uint32_t received = 0;
+    ASSERT_TRUE(port.Read(buffer, 256, received));
+    EXPECT_EQ(Bytes(buffer, buffer + received), all);
+
+    const uint8_t request[] = {0x0D, 0x0A, 0x11, 0x13, 0x03};
+    uint32_t written = 0;
+    EXPECT_TRUE(port.Write(request, 5, written));
+    EXPECT_EQ(written, 5u);
+    EXPECT_EQ(pty.Receive(5, 2000), Bytes(request, request + 5));
+
+    pty.Send({9, 9, 9});
+    ASSERT_TRUE(pty.WaitUntilPendingAtPort(3, 2000));
+    EXPECT_TRUE(port.Purge());
+    EXPECT_TRUE(port.Read(buffer, 3, received));
+    EXPECT_EQ(received, 0u);
+}
+
+TEST(SerialPort, HungUpLineWaitsItsTimeoutWithoutSpinning)
+{
+    PtyPort pty(6);
+    platform::SerialPort port;
+    ASSERT_TRUE(OpenRaw(port, u"\\\\.\\COM6"));
+    ASSERT_TRUE(port.SetReadTimeouts({1, 300}));
+    pty.HangUp();
+
+    uint8_t buffer[16];
+    uint32_t received = 99;
+    const auto start = Clock::now();
+    const double cpuStart = CpuSeconds();
+    for (int i = 0; i < 3; ++i) {
+        EXPECT_FALSE(port.Read(buffer, 10, received));
+        EXPECT_EQ(received, 0u);
+    }
+    const long elapsed = MillisecondsSince(start);
+    EXPECT_GE(elapsed, 3 * 310 - 5);
+    EXPECT_LT((CpuSeconds() - cpuStart) * 1000, 0.1 * elapsed) << "a dead line must not spin";
+}
+
+TEST(SerialPort, StalledLineEndsWriteShortInsteadOfHanging)
+{
+    PtyPort pty(8);
+    platform::SerialPort port;
+    ASSERT_TRUE(OpenRaw(port, u"\\\\.\\COM8"));
+    // Nobody reads the other end, so the line's buffers fill and it stops taking bytes.
+    Bytes lots(1 << 20, 0x55);
+    uint32_t written = 0;
+    const auto start = Clock::now();
+    EXPECT_FALSE(port.Write(lots.data(), static_cast<uint32_t>(lots.size()), written));
+    EXPECT_LT(written, lots.size());
+    EXPECT_LT(MillisecondsSince(start), 30000);
+}
