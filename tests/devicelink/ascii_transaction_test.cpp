@@ -1,0 +1,82 @@
+#include "devicelink/ascii_transaction.h"
+
+#include "devicelink/rs_device_connection.h"
+#include "tests/support/pty_port.h"
+
+#include <gtest/gtest.h>
+
+#include <memory>
+
+using testsupport::Bytes;
+
+namespace {
+
+// The state after each byte of the reply.
+std::vector<int> FeedByteByByte(XCAsciiTransaction& transaction, const Bytes& reply)
+{
+    std::vector<int> states;
+    for (uint8_t byte : reply) {
+        transaction.OnReceive(&byte, 1);
+        states.push_back(transaction.GetState());
+    }
+    return states;
+}
+
+std::unique_ptr<XCAsciiTransaction> DefaultCommand()
+{
+    auto transaction = std::make_unique<XCAsciiTransaction>();
+    transaction->SetRequest(reinterpret_cast<const uint8_t*>("#DEFAULT"), 8);
+    return transaction;
+}
+
+constexpr int P = XCTransactionState::Pending;
+
+}  // namespace
+
+TEST(AsciiReply, FramedByCrLfAtBothEnds)
+{
+    // CR LF "OK" CR LF completes at its sixth byte.
+    auto ok = DefaultCommand();
+    EXPECT_EQ(FeedByteByByte(*ok, {13, 10, 'O', 'K', 13, 10}),
+              (std::vector<int>{P, P, P, P, P, XCTransactionState::Complete}));
+    EXPECT_EQ(ok->GetReceivedCount(), 6u);
+    // The shortest reply, CR LF CR LF, completes at its fourth.
+    auto empty = DefaultCommand();
+    EXPECT_EQ(FeedByteByByte(*empty, {13, 10, 13, 10}), (std::vector<int>{P, P, P, XCTransactionState::Complete}));
+    // Without the leading CR LF: Error at the fourth byte.
+    auto unframed = DefaultCommand();
+    EXPECT_EQ(FeedByteByByte(*unframed, {'O', 'K', 13, 10}), (std::vector<int>{P, P, P, XCTransactionState::Error}));
+    // A lone CR LF is not yet a reply.
+    auto lone = DefaultCommand();
+    EXPECT_EQ(FeedByteByByte(*lone, {13, 10, 'x'}), (std::vector<int>{P, P, P}));
+}
+
+TEST(AsciiReply, OverlongReplyIsCutToTheBuffer)
+{
+    auto transaction = DefaultCommand();
+    Bytes flood(XCAsciiTransaction::kBufferSize + 1000, 'x');
+    flood[0] = 13;
+    flood[1] = 10;
+    transaction->OnReceive(flood.data(), static_cast<uint32_t>(flood.size()));
+    EXPECT_EQ(transaction->GetReceivedCount(), XCAsciiTransaction::kBufferSize);
+    EXPECT_EQ(transaction->GetState(), P);
+}
+
+TEST(AsciiExchange, CommandGoesOutAsItStandsAndRepliesOneByteARead)
+{
+    testsupport::PtyPort pty(31);
+    XCRSDeviceConnection connection(31);
+    ASSERT_TRUE(connection.Open());
+    auto transaction = DefaultCommand();
+    Bytes request;
+    testsupport::Peer peer([&] {
+        request = pty.Receive(8, 5000);
+        // Bytes after the closing CR LF are not part of the reply.
+        pty.Send({13, 10, 'O', 'K', 13, 10, 'z', 'z'});
+    });
+    connection.Execute(*transaction);
+    peer.Join();
+    EXPECT_EQ(request, (Bytes{0x23, 0x44, 0x45, 0x46, 0x41, 0x55, 0x4C, 0x54}));
+    EXPECT_EQ(transaction->GetState(), XCTransactionState::Complete);
+    EXPECT_EQ(transaction->GetReceivedCount(), 6u);
+}

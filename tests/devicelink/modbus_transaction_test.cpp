@@ -1,0 +1,222 @@
+#include "devicelink/modbus_transaction.h"
+
+#include "foundation/modbus_crc16.h"
+
+#include <gtest/gtest.h>
+
+#include <vector>
+
+namespace {
+
+using Bytes = std::vector<uint8_t>;
+
+Bytes Request(XCModBusTransaction& transaction)
+{
+    return Bytes(transaction.GetBuffer(), transaction.GetBuffer() + transaction.GetRequestLength());
+}
+
+Bytes WithCrc(Bytes frame)
+{
+    const uint16_t crc = ModbusCrc16(frame.data(), static_cast<uint32_t>(frame.size()));
+    frame.push_back(static_cast<uint8_t>(crc >> 8));
+    frame.push_back(static_cast<uint8_t>(crc));
+    return frame;
+}
+
+// A normal read reply to unit 1 whose register i holds 0x0100 + i.
+Bytes ReadReply(uint8_t function, uint32_t count, uint8_t byteCount)
+{
+    Bytes frame = {1, function, byteCount};
+    for (uint32_t i = 0; i < count; ++i) {
+        frame.push_back(static_cast<uint8_t>(1 + (i >> 8)));
+        frame.push_back(static_cast<uint8_t>(i));
+    }
+    return WithCrc(frame);
+}
+
+XCModBusTransaction ReadingAll()
+{
+    XCModBusTransaction transaction(750);
+    transaction.BuildReadRequest(0, 67, 3);
+    return transaction;
+}
+
+// Feeds the reply in pieces and gives the state after each piece.
+std::vector<int> Feed(XCModBusTransaction& transaction, const Bytes& reply, size_t piece)
+{
+    std::vector<int> states;
+    for (size_t at = 0; at < reply.size(); at += piece) {
+        const size_t size = std::min(piece, reply.size() - at);
+        transaction.OnReceive(reply.data() + at, static_cast<uint32_t>(size));
+        states.push_back(transaction.GetState());
+    }
+    return states;
+}
+
+}  // namespace
+
+TEST(ModbusRequest, FramesOnTheWire)
+{
+    XCModBusTransaction transaction(750);
+    EXPECT_EQ(transaction.GetState(), XCTransactionState::Idle);
+    // The read-out of registers 0 to 66 and the configuration's read of 8 to 18.
+    transaction.BuildReadRequest(0, 67, 3);
+    EXPECT_EQ(Request(transaction), (Bytes{0x01, 0x03, 0x00, 0x00, 0x00, 0x43, 0x04, 0x3B}));
+    EXPECT_EQ(transaction.GetBytesToRead(), 139u);
+    EXPECT_EQ(transaction.GetState(), XCTransactionState::Pending);
+    transaction.BuildReadRequest(8, 11, 3);
+    EXPECT_EQ(Request(transaction), (Bytes{0x01, 0x03, 0x00, 0x08, 0x00, 0x0B, 0x85, 0xCF}));
+    // The download's record read of 180 input registers.
+    transaction.BuildReadRequest(0, 180, 4);
+    EXPECT_EQ(Request(transaction), (Bytes{0x01, 0x04, 0x00, 0x00, 0x00, 0xB4, 0xF0, 0x7D}));
+    EXPECT_EQ(transaction.GetBytesToRead(), 365u);
+
+    // Page select: the value 1 to register 21, with its 8-byte reply.
+    const uint8_t page[] = {0x00, 0x01};
+    transaction.BuildWriteRequest(21, 1, page);
+    EXPECT_EQ(Request(transaction), (Bytes{0x01, 0x10, 0x00, 0x15, 0x00, 0x01, 0x02, 0x00, 0x01, 0x65, 0x55}));
+    EXPECT_EQ(transaction.GetBytesToRead(), 8u);
+    // The configuration's write of eight parameters: values copied as given.
+    const uint8_t parameters[16] = {0, 230, 0, 50, 0, 207, 0, 253, 0, 5, 0, 6, 0, 15, 0, 0};
+    transaction.BuildWriteRequest(8, 8, parameters);
+    const Bytes parameterWrite = Request(transaction);
+    ASSERT_EQ(parameterWrite.size(), 25u);
+    EXPECT_EQ(Bytes(parameterWrite.begin(), parameterWrite.begin() + 7), (Bytes{1, 0x10, 0, 8, 0, 8, 16}));
+    EXPECT_EQ(Bytes(parameterWrite.begin() + 7, parameterWrite.begin() + 23), Bytes(parameters, parameters + 16));
+    EXPECT_EQ(parameterWrite, WithCrc(Bytes(parameterWrite.begin(), parameterWrite.begin() + 23)));
+}
+
+TEST(ModbusRequest, WriteThatCannotFitTheFrameIsNotBuilt)
+{
+    XCModBusTransaction transaction(3000);
+    const Bytes values(2 * 188, 0xAB);
+    transaction.BuildReadRequest(0, 2, 3);
+    // 188 registers would run past the frame; nothing may be sent, and the state must not
+    // read as a verdict on an earlier request.
+    transaction.BuildWriteRequest(0, 188, values.data());
+    EXPECT_EQ(transaction.GetState(), XCTransactionState::Idle);
+    EXPECT_EQ(transaction.GetRequestLength(), 0u);
+    transaction.BuildWriteRequest(0, 187, values.data());
+    EXPECT_EQ(transaction.GetRequestLength(), 383u);
+    EXPECT_EQ(transaction.GetState(), XCTransactionState::Pending);
+}
+
+TEST(ModbusReply, CompleteOnlyWhenWholeInPiecesOfAnySize)
+{
+    const Bytes reply = ReadReply(3, 67, 134);
+    ASSERT_EQ(reply.size(), 139u);
+    for (size_t piece = 1; piece <= reply.size(); ++piece) {
+        XCModBusTransaction transaction = ReadingAll();
+        const std::vector<int> states = Feed(transaction, reply, piece);
+        for (size_t i = 0; i + 1 < states.size(); ++i) {
+            ASSERT_EQ(states[i], XCTransactionState::Pending) << "piece size " << piece;
+        }
+        ASSERT_EQ(states.back(), XCTransactionState::Complete) << "piece size " << piece;
+        EXPECT_EQ(transaction.GetBytesToRead(), 0u);
+    }
+    // Register 62 of a read from 0 is at bytes 127 and 128.
+    XCModBusTransaction transaction = ReadingAll();
+    Feed(transaction, reply, 139);
+    EXPECT_EQ(transaction.GetBuffer()[127], 0x01);
+    EXPECT_EQ(transaction.GetBuffer()[128], 62);
+}
+
+TEST(ModbusReply, ExceptionJudgedAtFiveBytes)
+{
+    XCModBusTransaction transaction = ReadingAll();
+    const std::vector<int> states = Feed(transaction, {0x01, 0x83, 0x02, 0xC0, 0xF1}, 1);
+    EXPECT_EQ(states, (std::vector<int>{1, 1, 1, 1, XCTransactionState::Exception}));
+    EXPECT_EQ(transaction.GetExceptionCode(), 2u);
+    // A later normal reply clears the code.
+    transaction.BuildReadRequest(0, 67, 3);
+    Feed(transaction, ReadReply(3, 67, 134), 139);
+    EXPECT_EQ(transaction.GetState(), XCTransactionState::Complete);
+    EXPECT_EQ(transaction.GetExceptionCode(), 0u);
+}
+
+TEST(ModbusReply, WrongUnitIsErrorAndAnyFlippedBitIsCaught)
+{
+    Bytes fromUnit2 = ReadReply(3, 67, 134);
+    fromUnit2[0] = 2;
+    XCModBusTransaction transaction = ReadingAll();
+    const std::vector<int> states = Feed(transaction, fromUnit2, 1);
+    EXPECT_EQ(states[137], XCTransactionState::Pending) << "judged only at the expected length";
+    EXPECT_EQ(states[138], XCTransactionState::Error);
+
+    const Bytes good = ReadReply(3, 67, 134);
+    for (size_t bit = 8; bit < good.size() * 8; ++bit) {
+        Bytes damaged = good;
+        damaged[bit / 8] ^= static_cast<uint8_t>(1 << (bit % 8));
+        XCModBusTransaction judged = ReadingAll();
+        Feed(judged, damaged, 139);
+        // A flip of the exception flag is judged at 5 bytes, and its CRC fails too.
+        ASSERT_EQ(judged.GetState(), XCTransactionState::CrcError) << "bit " << bit;
+    }
+}
+
+TEST(ModbusReply, ShortOrLongReplyIsNeverJudged)
+{
+    const Bytes reply = ReadReply(3, 67, 134);
+    XCModBusTransaction transaction = ReadingAll();
+    Feed(transaction, Bytes(reply.begin(), reply.begin() + 138), 138);
+    EXPECT_EQ(transaction.GetState(), XCTransactionState::Pending);
+    EXPECT_EQ(transaction.GetBytesToRead(), 1u);
+    // A reply to fewer registers than asked, CRC and all, is still too short.
+    XCModBusTransaction fewer = ReadingAll();
+    Feed(fewer, ReadReply(3, 66, 132), 137);
+    EXPECT_EQ(fewer.GetState(), XCTransactionState::Pending);
+}
+
+TEST(ModbusReply, RecordReadOf180RegistersCompletesWhateverItsByteCount)
+{
+    for (uint8_t byteCount : {0x68, 0x00, 0xFF}) {
+        XCModBusTransaction transaction(750);
+        transaction.BuildReadRequest(0, 180, 4);
+        const Bytes reply = ReadReply(4, 180, byteCount);
+        ASSERT_EQ(reply.size(), 365u);
+        Feed(transaction, reply, 100);
+        EXPECT_EQ(transaction.GetState(), XCTransactionState::Complete) << int(byteCount);
+        EXPECT_EQ(transaction.GetBuffer()[3 + 2 * 179 + 1], 179);
+    }
+}
+
+TEST(ModbusReply, RebuildStartsAFreshReply)
+{
+    XCModBusTransaction transaction = ReadingAll();
+    const Bytes reply = ReadReply(3, 67, 134);
+    Feed(transaction, Bytes(reply.begin(), reply.begin() + 50), 50);
+    transaction.BuildReadRequest(0, 67, 3);
+    Feed(transaction, reply, 139);
+    EXPECT_EQ(transaction.GetState(), XCTransactionState::Complete);
+}
+
+TEST(ModbusTcpReply, HeaderCheckedStrippedAndBusyDropped)
+{
+    XCModBusTransaction transaction(750);
+    transaction.BuildReadRequest(0, 2, 3);
+    const Bytes reply = {0x12, 0x34, 0, 0, 0, 7, 1, 3, 4, 0xAA, 0xBB, 0xCC, 0xDD};
+    // Another transaction's reply is never taken as this one's.
+    EXPECT_EQ(transaction.ReceiveTcp(0x1235, reply.data(), 13), 0);
+    EXPECT_EQ(transaction.GetState(), XCTransactionState::Pending);
+
+    transaction.BuildReadRequest(0, 2, 3);
+    EXPECT_EQ(transaction.ReceiveTcp(0x1234, reply.data(), 5), 0);
+    EXPECT_EQ(transaction.ReceiveTcp(0x1234, reply.data() + 5, 8), 0);
+    EXPECT_EQ(transaction.GetState(), XCTransactionState::Complete);
+    EXPECT_EQ(transaction.GetReceivedCount(), 7u);
+    EXPECT_EQ(Bytes(transaction.GetBuffer(), transaction.GetBuffer() + 7), (Bytes{1, 3, 4, 0xAA, 0xBB, 0xCC, 0xDD}));
+
+    transaction.BuildReadRequest(0, 2, 3);
+    const Bytes busy = {0x12, 0x34, 0, 0, 0, 3, 1, 0x83, 6};
+    EXPECT_EQ(transaction.ReceiveTcp(0x1234, busy.data(), 9), 6);
+    EXPECT_EQ(transaction.GetState(), XCTransactionState::Pending);
+    const Bytes refused = {0x12, 0x34, 0, 0, 0, 3, 1, 0x83, 2};
+    EXPECT_EQ(transaction.ReceiveTcp(0x1234, refused.data(), 9), 0);
+    EXPECT_EQ(transaction.GetState(), XCTransactionState::Exception);
+    EXPECT_EQ(transaction.GetExceptionCode(), 2u);
+
+    const Bytes otherUnit = {0x12, 0x34, 0, 0, 0, 3, 9, 0x83, 2};
+    transaction.BuildReadRequest(0, 2, 3);
+    EXPECT_EQ(transaction.ReceiveTcp(0x1234, otherUnit.data(), 9), 0);
+    EXPECT_EQ(transaction.GetState(), XCTransactionState::Error);
+}
