@@ -113,6 +113,11 @@ void HeadlessBackend::AdvanceClock(unsigned milliseconds)
     script_.push_back(step);
 }
 
+void HeadlessBackend::WaitForPost()
+{
+    script_.push_back(Step{StepKind::WaitForPost});
+}
+
 void HeadlessBackend::Call(std::function<void(Dialog&)> call)
 {
     Step step{StepKind::Call};
@@ -171,7 +176,7 @@ void HeadlessBackend::RunModal(Dialog& dialog)
             RunStep(dialog, step);
             continue;
         }
-        if (!WaitForPost())
+        if (!AwaitPost())
             Fail("the script ran out while " + Describe(dialog) + " waited for input");
     }
     const uint64_t window = DialogHost::Window(dialog);
@@ -262,6 +267,11 @@ void HeadlessBackend::RunStep(Dialog& dialog, const Step& step)
         return Advance(now_ + static_cast<uint64_t>(step.value));
     case StepKind::Call:
         return step.call(dialog);
+    case StepKind::WaitForPost:
+        if (!AwaitPost())
+            return Fail("no message was posted to " + Describe(dialog) + " in time");
+        DeliverOnePost();
+        return;
     }
 }
 
@@ -295,7 +305,7 @@ bool HeadlessBackend::DeliverOnePost()
     return true;
 }
 
-bool HeadlessBackend::WaitForPost()
+bool HeadlessBackend::AwaitPost()
 {
     std::unique_lock<std::mutex> lock(postsMutex_);
     return postArrived_.wait_for(lock, postWaitLimit_, [this] { return !posts_.empty(); });

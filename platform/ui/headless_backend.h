@@ -22,7 +22,9 @@
 // the next step as its answer. Failures end every open run (DoModal returns -1) and are kept in
 // Failure(): a message box or folder browser without its answer step, an answer step where the
 // dialog waits for input, a step on a missing, disabled or hidden control, and a modal loop whose
-// script has run out and to which no message is posted within the post wait limit.
+// script has run out and to which no message is posted within the post wait limit. Steps run
+// before posts that have not arrived yet: a script that depends on a worker's post says so with
+// WaitForPost.
 // Timers run on a virtual clock that only AdvanceClock moves.
 namespace platform::ui {
 
@@ -48,6 +50,7 @@ public:
     void CancelFolderBrowser();
     void AdvanceClock(unsigned milliseconds);            // fires the timers that fall due, in order
     void Call(std::function<void(Dialog&)> step);        // runs on the innermost dialog
+    void WaitForPost();  // until a message posted from another thread has been handled
 
     struct ShownMessageBox {
         std::u16string caption;
@@ -88,7 +91,7 @@ public:
 private:
     enum class StepKind {
         Click, Type, Paste, Select, SetDateTime, Enter, Escape, Close, SystemMenu,
-        Answer, ChooseFolder, CancelFolder, AdvanceClock, Call,
+        Answer, ChooseFolder, CancelFolder, AdvanceClock, Call, WaitForPost,
     };
     struct Step {
         explicit Step(StepKind kind, int id = 0) : kind(kind), id(id) {}
@@ -115,7 +118,7 @@ private:
     ControlState* UsableControl(Dialog& dialog, int id, const char* step);
     void Advance(uint64_t target);
     bool DeliverOnePost();
-    bool WaitForPost();
+    bool AwaitPost();
 
     std::deque<Step> script_;
     std::vector<Dialog*> running_;

@@ -10,6 +10,8 @@ namespace ui = platform::ui;
 
 namespace {
 
+constexpr unsigned kAboutCommand = 16;
+
 const ui::DialogTemplate kForm{
     500, 200, 100, ui::kDialogNone, u"Form",
     {
@@ -29,6 +31,7 @@ public:
     int choice = 1;
     int nestedResult = 0;
     std::vector<int> commands;
+    std::vector<unsigned> menuCommands;
 
 protected:
     bool OnInitDialog() override
@@ -36,6 +39,7 @@ protected:
         ui::DialogItem list = GetDlgItem(1040);
         list.AddString(u"50");
         list.AddString(u"60");
+        AppendSystemMenuItem(u"&About...", kAboutCommand);
         return Dialog::OnInitDialog();
     }
     void OnCommand(int id, int notification) override
@@ -48,6 +52,7 @@ protected:
         else
             Dialog::OnCommand(id, notification);
     }
+    void OnSysCommand(unsigned id) override { menuCommands.push_back(id); }
     void DoDataExchange(ui::DataExchange& dx) override
     {
         ui::DDX_Text(dx, 1020, number);
@@ -71,4 +76,117 @@ TEST(Dialog, EnterPressesDefaultButtonAndEscCancelsInNestedLoops)
     EXPECT_EQ(outer.nestedResult, ui::IDCANCEL);
     EXPECT_EQ(outer.commands, (std::vector<int>{1011, 1010}));
     EXPECT_EQ(outer.number, 42);
+}
+
+TEST(Dialog, KeysRespectDisabledButtons)
+{
+    {  // Enter on a focused button presses that button, not the default one
+        ui::HeadlessBackend ui;
+        FormDialog dialog;
+        ui.Click(1011);
+        ui.CloseWindow();  // the inner dialog
+        ui.PressEnter();   // 1011 again
+        ui.PressEscape();  // the inner dialog
+        ui.PressEscape();
+        EXPECT_EQ(dialog.DoModal(), ui::IDCANCEL);
+        EXPECT_EQ(dialog.commands, (std::vector<int>{1011, 1011, ui::IDCANCEL}));
+        EXPECT_EQ(ui.Failure(), "");
+    }
+    {  // Esc does nothing while the Cancel button is disabled
+        ui::HeadlessBackend ui;
+        FormDialog dialog;
+        ui.Call([](ui::Dialog& d) { d.GetDlgItem(ui::IDCANCEL).EnableWindow(false); });
+        ui.PressEscape();
+        EXPECT_EQ(dialog.DoModal(), ui::kHeadlessRunFailed);
+        EXPECT_NE(ui.Failure().find("Cancel button is disabled"), std::string::npos) << ui.Failure();
+        EXPECT_TRUE(dialog.commands.empty());
+    }
+    {  // a dialog without a default button takes Enter as IDOK
+        const ui::DialogTemplate bare{501, 100, 50, ui::kDialogNone, nullptr,
+                                      {{ui::ControlKind::Edit, 1020, 5, 5, 50, 12, ui::kStyleNone, nullptr}}};
+        ui::HeadlessBackend ui;
+        ui::Dialog dialog(bare);
+        ui.PressEnter();
+        EXPECT_EQ(dialog.DoModal(), ui::IDOK);
+    }
+}
+
+TEST(Dialog, DataExchangeFillsControlsAndRefusesNonNumbers)
+{
+    ui::HeadlessBackend ui;
+    FormDialog dialog;
+    ui.Call([](ui::Dialog& d) {
+        // OnInitDialog's exchange filled the controls from the members
+        EXPECT_EQ(d.GetDlgItem(1020).GetWindowText(), u"7");
+        EXPECT_EQ(d.GetDlgItem(1030).GetCheck(), 1);
+        EXPECT_EQ(d.GetDlgItem(1040).GetCurSel(), 1);
+    });
+    ui.Type(1020, u"1a2");  // typing keeps the digits only
+    ui.Call([](ui::Dialog& d) { EXPECT_EQ(d.GetDlgItem(1020).GetWindowText(), u"12"); });
+    ui.Paste(1020, u"12b");  // pasting bypasses the filter, and OK refuses the text
+    ui.Click(1010);
+    ui.Call([&ui](ui::Dialog&) {
+        EXPECT_EQ(ui.FocusedControl(), 1020);
+        EXPECT_TRUE(ui.FocusSelectedAll());
+    });
+    ui.Paste(1020, u" -35 ");
+    ui.Click(1030);
+    ui.Select(1040, 0);
+    ui.Click(1010);
+    EXPECT_EQ(dialog.DoModal(), ui::IDOK);
+    EXPECT_EQ(ui.Failure(), "");
+    EXPECT_EQ(dialog.number, -35);
+    EXPECT_EQ(dialog.checked, 0);
+    EXPECT_EQ(dialog.choice, 0);
+}
+
+TEST(Dialog, ContextMenuEntryReachesOnSysCommand)
+{
+    ui::HeadlessBackend ui;
+    FormDialog dialog;
+    ui.ChooseSystemMenuItem(kAboutCommand);
+    ui.PressEscape();
+    EXPECT_EQ(dialog.DoModal(), ui::IDCANCEL);
+    EXPECT_EQ(dialog.menuCommands, (std::vector<unsigned>{kAboutCommand}));
+    ASSERT_EQ(dialog.SystemMenuItems().size(), 1u);
+    EXPECT_EQ(dialog.SystemMenuItems()[0].text, u"&About...");
+}
+
+TEST(Dialog, ScriptFaultsEndTheRunWithTheirReason)
+{
+    struct Case {
+        const char* why;
+        std::function<void(ui::HeadlessBackend&)> script;
+        const char* failure;
+    };
+    const Case cases[] = {
+        {"a click on a disabled button",
+         [](ui::HeadlessBackend& ui) {
+             ui.Call([](ui::Dialog& d) { d.GetDlgItem(1010).EnableWindow(false); });
+             ui.Click(1010);
+         },
+         "click 1010 in dialog 500: the control is disabled"},
+        {"a hidden control", [](ui::HeadlessBackend& ui) {
+             ui.Call([](ui::Dialog& d) { d.GetDlgItem(1020).ShowWindow(false); });
+             ui.Type(1020, u"1");
+         },
+         "the control is not visible"},
+        {"a control the dialog lacks", [](ui::HeadlessBackend& ui) { ui.Click(4242); }, "no such control"},
+        {"code asking for a control the dialog lacks",
+         [](ui::HeadlessBackend& ui) { ui.Call([](ui::Dialog& d) { d.GetDlgItem(4242).SetWindowText(u"x"); }); },
+         "has no window with control 4242"},
+        {"an answer where the dialog waits for input",
+         [](ui::HeadlessBackend& ui) { ui.AnswerMessageBox(ui::IDOK); }, "a message box answer came"},
+        {"a list item that does not exist", [](ui::HeadlessBackend& ui) { ui.Select(1040, 2); }, "no such item"},
+        {"a menu entry the dialog did not add",
+         [](ui::HeadlessBackend& ui) { ui.ChooseSystemMenuItem(17); }, "menu entry 17 is not offered"},
+    };
+    for (const Case& c : cases) {
+        ui::HeadlessBackend ui;
+        FormDialog dialog;
+        c.script(ui);
+        ui.PressEscape();
+        EXPECT_EQ(dialog.DoModal(), ui::kHeadlessRunFailed) << c.why;
+        EXPECT_NE(ui.Failure().find(c.failure), std::string::npos) << c.why << ": " << ui.Failure();
+    }
 }

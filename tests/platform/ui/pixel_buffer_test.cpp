@@ -1,0 +1,33 @@
+#include "platform/ui/pixel_buffer.h"
+
+#include <gtest/gtest.h>
+
+namespace ui = platform::ui;
+
+TEST(PixelBuffer, RowsArePaddedAndDrawingIsClipped)
+{
+    ui::PixelBuffer picture(3, 2);
+    EXPECT_EQ(picture.stride, 12) << "9 bytes of pixels padded to a multiple of 4";
+    EXPECT_EQ(picture.bits.size(), 24u);
+
+    const ui::Rgb red{255, 0, 0};
+    picture.Set(2, 1, red);
+    EXPECT_EQ(picture.bits[12 + 6], 0) << "blue first";
+    EXPECT_EQ(picture.bits[12 + 8], 255) << "red last";
+    EXPECT_EQ(picture.Get(2, 1), red);
+
+    // Coordinates outside the picture change nothing (the sanitizer build watches the writes).
+    const std::vector<uint8_t> before = picture.bits;
+    picture.Set(3, 0, red);
+    picture.Set(-1, 0, red);
+    picture.Set(0, 2, red);
+    picture.FillRect(-5, -5, 0, 10, red);
+    picture.FillRect(3, 0, 9, 9, red);
+    EXPECT_EQ(picture.bits, before);
+    picture.FillRect(-5, -5, 50, 50, ui::Rgb{1, 2, 3});
+    EXPECT_EQ(picture.Get(0, 0), (ui::Rgb{1, 2, 3}));
+    EXPECT_EQ(picture.Get(2, 1), (ui::Rgb{1, 2, 3}));
+    EXPECT_EQ(picture.bits[9], 0) << "padding untouched";
+
+    EXPECT_TRUE(ui::PixelBuffer(0, 5).bits.empty());
+}
