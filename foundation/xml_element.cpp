@@ -1,0 +1,223 @@
+#include "foundation/xml_element.h"
+
+#include "foundation/text_encoding.h"
+#include "foundation/xml_document.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <string>
+
+namespace {
+
+bool SameUnits(const XCStringW& name, const char16_t* units, size_t count)
+{
+    return static_cast<size_t>(name.GetLength()) == count && std::equal(units, units + count, name.GetData());
+}
+
+XCStringW Units(const char16_t* first, const char16_t* end)
+{
+    XCStringW copy;
+    copy.Assign(first, static_cast<int32_t>(end - first));
+    return copy;
+}
+
+int32_t FirstIndexOf(const XCStringW& text, char16_t unit)
+{
+    const char16_t* end = text.GetData() + text.GetLength();
+    const char16_t* found = std::find(text.GetData(), end, unit);
+    return found == end ? -1 : static_cast<int32_t>(found - text.GetData());
+}
+
+void AppendEscaped(XCStringA& out, const XCStringW& text)
+{
+    XCStringA utf8;
+    WideToUtf8(utf8, text);
+    XCStringA escaped;
+    XmlEscape(escaped, utf8);
+    out.Append(escaped);
+}
+
+}  // namespace
+
+bool XCStringUnitLess::operator()(const XCStringW& a, const XCStringW& b) const
+{
+    return std::lexicographical_compare(a.GetData(), a.GetData() + a.GetLength(), b.GetData(),
+                                        b.GetData() + b.GetLength());
+}
+
+XmlElement::XmlElement(XmlDocument* document, const char16_t* name)
+    : document_(document), name_(document->InternName(name, static_cast<int32_t>(std::char_traits<char16_t>::length(name))))
+{
+}
+
+XmlElement* XmlElement::AddChild(const char16_t* name)
+{
+    children_.push_back(std::make_unique<XmlElement>(document_, name));
+    return children_.back().get();
+}
+
+void XmlElement::AppendChild(std::unique_ptr<XmlElement> child) { children_.push_back(std::move(child)); }
+
+XmlElement* XmlElement::Find(const char16_t* path) const
+{
+    while (*path == u'/')
+        ++path;
+    if (*path == 0)
+        return const_cast<XmlElement*>(this);
+
+    const char16_t* nameEnd = path;
+    while (*nameEnd != 0 && *nameEnd != u'/' && *nameEnd != u'?')
+        ++nameEnd;
+    const char16_t* segmentEnd = nameEnd;
+    bool hasKey = false;
+    bool hasValue = false;
+    XCStringW key;
+    XCStringW value;
+    if (*nameEnd == u'?') {
+        const char16_t* closing = nameEnd + 1;
+        while (*closing != 0 && *closing != u'?' && *closing != u'=')
+            ++closing;
+        if (*closing == 0)
+            return nullptr;
+        const char16_t* equals = nullptr;
+        if (*closing == u'=') {
+            equals = closing;
+            ++closing;
+            while (*closing != 0 && *closing != u'?')
+                ++closing;
+            if (*closing == 0)
+                return nullptr;
+        }
+        segmentEnd = closing;
+        while (*segmentEnd != 0 && *segmentEnd != u'/')
+            ++segmentEnd;
+        hasKey = true;
+        if (equals != nullptr) {
+            hasValue = true;
+            key = Units(nameEnd + 1, equals);
+            value = Units(equals + 1, segmentEnd - 1);
+        } else {
+            key = Units(nameEnd + 1, segmentEnd - 1);
+        }
+    }
+
+    const size_t nameLength = static_cast<size_t>(nameEnd - path);
+    for (const auto& child : children_) {
+        if (!SameUnits(child->GetName(), path, nameLength))
+            continue;
+        if (hasKey) {
+            const XmlElement* keyElement = child->Find(key.GetData());
+            if (keyElement == nullptr)
+                continue;
+            if (hasValue && !SameUnits(keyElement->text_, value.GetData(), static_cast<size_t>(value.GetLength())))
+                continue;
+        }
+        return *segmentEnd == 0 ? child.get() : child->Find(segmentEnd + 1);
+    }
+    return nullptr;
+}
+
+XCStringW XmlElement::GetText(const char16_t* path) const
+{
+    const XmlElement* found = Find(path);
+    return found == nullptr ? XCStringW() : found->text_;
+}
+
+void XmlElement::SetText(const XCStringW& text) { text_ = text; }
+
+void XmlElement::SetText(int value)
+{
+    char digits[16];
+    const int length = std::snprintf(digits, sizeof digits, "%d", value);
+    XCStringW text;
+    for (int k = 0; k < length; ++k)
+        text.AppendChar(static_cast<char16_t>(digits[k]));
+    SetText(text);
+}
+
+void XmlElement::SetChildText(const char16_t* path, const XCStringW& text)
+{
+    XmlElement* element = Find(path);
+    if (element == nullptr)
+        element = AddChild(path);
+    element->SetText(text);
+}
+
+void XmlElement::SetIcon(const XCStringA& utf8Path)
+{
+    XmlElement* icon = Find(u"icono");
+    if (icon == nullptr)
+        icon = AddChild(u"icono");
+    XCStringW text;
+    Utf8ToWide(text, utf8Path);
+    icon->SetText(text);
+}
+
+void XmlElement::SetDefaultIcon() { SetIcon(XCStringA("Kestrovane.ico")); }
+
+void XmlElement::SetAttribute(const char16_t* name, const char16_t* value)
+{
+    SetAttribute(XCStringW(name), XCStringW(value));
+}
+
+void XmlElement::SetAttribute(const XCStringW& name, const XCStringW& value)
+{
+    if (name.GetLength() == 0)
+        return;
+    attributes_[name] = value;
+}
+
+void XmlElement::ParseAttributes(XmlElement* element, const XCStringW& text)
+{
+    XCStringW rest = text;
+    while (rest.GetLength() > 0) {
+        rest.Trim();
+        const int32_t equals = FirstIndexOf(rest, u'=');
+        if (equals < 0)
+            return;
+        XCStringW name;
+        rest.Mid(name, 0, equals);
+        rest.Mid(rest, equals + 1, rest.GetLength());
+
+        // A double quote anywhere asks for a double-quoted value, else a single quote for a
+        // single-quoted one; either way the value ends at the first double quote, if any.
+        const char16_t opening = FirstIndexOf(rest, u'"') >= 0 ? u'"' : u'\'';
+        if (rest.GetLength() == 0 || rest.GetData()[0] != opening)
+            return;
+        rest.Mid(rest, 1, rest.GetLength());
+        int32_t closing = FirstIndexOf(rest, u'"');
+        if (closing < 0)
+            closing = FirstIndexOf(rest, u'\'');
+        if (closing < 0)
+            return;
+        XCStringW value;
+        rest.Mid(value, 0, closing);
+        element->SetAttribute(name, value);
+        rest.Mid(rest, closing + 1, rest.GetLength());
+    }
+}
+
+void XmlElement::Write(XCStringA& out) const
+{
+    out.AppendChar('<');
+    AppendEscaped(out, *name_);
+    for (const auto& [name, value] : attributes_) {
+        // Attribute names and values go out unescaped, as they were read.
+        XCStringW piece(u" ");
+        piece.Append(name);
+        piece.Append(u"=\"");
+        piece.Append(value);
+        piece.AppendChar(u'"');
+        XCStringA utf8;
+        WideToUtf8(utf8, piece);
+        out.Append(utf8);
+    }
+    out.AppendChar('>');
+    for (const auto& child : children_)
+        child->Write(out);
+    if (text_.GetLength() > 0)
+        AppendEscaped(out, text_);
+    out.Append(XCStringA("</"));
+    AppendEscaped(out, *name_);
+    out.AppendChar('>');
+}
