@@ -1,0 +1,332 @@
+#include "foundation/xc_time.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdlib>
+#include <ctime>
+#include <limits>
+#include <set>
+#include <string>
+
+namespace {
+
+XCTime At(int year, int month, int day, int hour = 0, int minute = 0, int second = 0, int micro = 0)
+{
+    XCTime t;
+    t.Set(year, month, day, hour, minute, second, 0, micro);
+    return t;
+}
+
+std::string Describe(const XCTime& t)
+{
+    char text[48];
+    std::snprintf(text, sizeof text, "%04d-%02d-%02d %02d:%02d:%02d.%06d", t.GetYear(), t.GetMonth(),
+                  t.GetDay(), t.GetHour(), t.GetMinute(), t.GetSecond(), t.GetMicroseconds());
+    return text;
+}
+
+std::string Describe(const std::tm& tm)
+{
+    char text[48];
+    std::snprintf(text, sizeof text, "%04d-%02d-%02d %02d:%02d:%02d.%06d", tm.tm_year + 1900, tm.tm_mon + 1,
+                  tm.tm_mday, tm.tm_hour, tm.tm_min, tm.tm_sec, 0);
+    return text;
+}
+
+std::tm TmOf(const XCTime& t)
+{
+    std::tm tm{};
+    tm.tm_year = t.GetYear() - 1900;
+    tm.tm_mon = t.GetMonth() - 1;
+    tm.tm_mday = t.GetDay();
+    tm.tm_hour = t.GetHour();
+    tm.tm_min = t.GetMinute();
+    tm.tm_sec = t.GetSecond();
+    tm.tm_isdst = -1;
+    return tm;
+}
+
+// Runs a test in a given local zone and puts the process's zone back afterwards.
+class LocalZone : public ::testing::Test {
+protected:
+    void TearDown() override
+    {
+        if (saved_.empty()) {
+            unsetenv("TZ");
+        } else {
+            setenv("TZ", saved_.c_str(), 1);
+        }
+        tzset();
+    }
+
+    void Use(const char* zone)
+    {
+        setenv("TZ", zone, 1);
+        tzset();
+    }
+
+private:
+    std::string saved_ = std::getenv("TZ") != nullptr ? std::getenv("TZ") : "";
+};
+
+}  // namespace
+
+TEST(XCTimeCalendar, CountsEveryFourthYearAsLeapUpTo2135)
+{
+    // The epoch, one year later, and 29 February 2000 counted.
+    EXPECT_EQ(At(1999, 1, 1).GetSeconds(), 0u);
+    EXPECT_EQ(At(2000, 1, 1).GetSeconds(), 31536000u);
+    EXPECT_EQ(At(2000, 3, 1).GetSeconds(), (365u + 31 + 29) * 86400);
+    // 2100 is a leap year here; 29 February 2101 runs into March, as does 31 February.
+    EXPECT_EQ(Describe(At(2100, 2, 29)), "2100-02-29 00:00:00.000000");
+    EXPECT_EQ(Describe(At(2101, 2, 29)), "2101-03-01 00:00:00.000000");
+    EXPECT_EQ(Describe(At(2001, 2, 31)), "2001-03-03 00:00:00.000000");
+    // The last second the count holds; one more is invalid rather than wrapping to 1999.
+    EXPECT_EQ(At(2135, 2, 6, 6, 28, 14).GetSeconds(), 0xFFFFFFFEu);
+    EXPECT_FALSE(At(2135, 2, 6, 6, 28, 15).IsValid());
+    EXPECT_FALSE(At(2135, 12, 31).IsValid());
+    // Hours, minutes and seconds carry over without a check.
+    EXPECT_EQ(Describe(At(2020, 1, 1, 25, 61, 61)), "2020-01-02 02:02:01.000000");
+    // The invalid time reads as the moment after the last one.
+    EXPECT_EQ(Describe(XCTime()), "2135-02-06 06:28:15.000000");
+
+    // Every day from 1999 to 2100-02-28 matches the Gregorian count; every day to 2135 splits back.
+    const std::time_t epoch = 915148800;  // 1999-01-01 UTC
+    for (int year = 1999; year <= 2134; ++year) {
+        int yearOffset = -1;
+        int firstDay = -1;
+        int unused = 0;
+        XCTime::SplitDate(At(year, 7, 1).GetSeconds(), firstDay, unused, yearOffset, true);
+        EXPECT_EQ(yearOffset, year - 1999);
+        EXPECT_EQ(static_cast<uint32_t>(firstDay) * 86400u, At(year, 1, 1).GetSeconds());
+        for (int month = 1; month <= 12; ++month) {
+            const int days = month == 2 ? ((year - 1999) % 4 == 1 ? 29 : 28)
+                                        : (month == 4 || month == 6 || month == 9 || month == 11 ? 30 : 31);
+            for (int day = 1; day <= days; ++day) {
+                const XCTime t = At(year, month, day, 13, 14, 15);
+                ASSERT_EQ(t.GetYear() * 10000 + t.GetMonth() * 100 + t.GetDay(), year * 10000 + month * 100 + day);
+                if (year < 2100 || (year == 2100 && month <= 2 && day <= 28)) {
+                    std::tm tm = TmOf(t);
+                    ASSERT_EQ(static_cast<std::time_t>(t.GetSeconds()), timegm(&tm) - epoch) << Describe(t);
+                }
+            }
+        }
+    }
+}
+
+TEST(XCTimeCalendar, RejectsBadDatesAndCarriesSubSecondParts)
+{
+    // Years, months and days out of range give the invalid time and keep the microseconds.
+    XCTime t = At(2020, 1, 1, 0, 0, 0, 77);
+    for (const int* bad : {(const int[]){1998, 1, 1}, (const int[]){2136, 1, 1}, (const int[]){2020, 0, 1},
+                           (const int[]){2020, 13, 1}, (const int[]){2020, 1, 0}, (const int[]){2020, 1, 32}}) {
+        XCTime copy = t;
+        copy.Set(bad[0], bad[1], bad[2], 0, 0, 0, 0, 0);
+        EXPECT_FALSE(copy.IsValid()) << bad[0] << "-" << bad[1] << "-" << bad[2];
+        EXPECT_EQ(copy.GetMicroseconds(), 77);
+    }
+    // A negative part borrows a second; a part of a second or more carries.
+    t.Set(2000, 1, 1, 0, 0, 0, 0, -1);
+    EXPECT_EQ(t.GetSeconds(), 31536000u - 1);
+    EXPECT_EQ(t.GetMicroseconds(), 999999);
+    t.Set(2000, 1, 1, 0, 0, 0, 1500, 0);
+    EXPECT_EQ(t.GetSeconds(), 31536001u);
+    EXPECT_EQ(t.GetMicroseconds(), 500000);
+    t.Set(2000, 1, 1, 0, 0, 0, -2000, 0);
+    EXPECT_EQ(t.GetSeconds(), 31536000u - 2);
+    EXPECT_EQ(t.GetMicroseconds(), 0);
+    // Borrowing before the epoch is invalid rather than wrapping round.
+    t.Set(1999, 1, 1, 0, 0, 0, 0, -1);
+    EXPECT_FALSE(t.IsValid());
+}
+
+TEST(XCTimeCalendar, OrdersBySecondsThenMicrosecondsWithInvalidLast)
+{
+    EXPECT_TRUE(At(2135, 2, 6, 6, 28, 14) < XCTime());
+    EXPECT_FALSE(XCTime() < At(1999, 1, 1));
+    EXPECT_TRUE(At(2020, 1, 1, 0, 0, 0, 1) < At(2020, 1, 1, 0, 0, 0, 2));
+    EXPECT_TRUE(At(2020, 1, 1, 0, 0, 0, 999999) < At(2020, 1, 1, 0, 0, 1));
+    EXPECT_TRUE(At(2020, 1, 1) != At(2020, 1, 1, 0, 0, 0, 1));
+}
+
+TEST_F(LocalZone, ConversionsAgreeWithTheCLibraryAcrossDaylightSavingChanges)
+{
+    struct Change {
+        const char* zone;
+        int year, month, day, hour;  // the UTC hour of the change
+    };
+    const Change changes[] = {
+        {"Europe/Madrid", 2024, 3, 31, 1},     {"Europe/Madrid", 2024, 10, 27, 1},
+        {"America/New_York", 2024, 3, 10, 7},  {"America/New_York", 2024, 11, 3, 6},
+        {"Australia/Sydney", 2024, 4, 6, 16},  {"Australia/Sydney", 2024, 10, 5, 16},
+        {"Europe/Madrid", 2099, 10, 25, 1},
+    };
+    std::set<long> offsets;
+    for (const Change& change : changes) {
+        Use(change.zone);
+        const XCTime middle = At(change.year, change.month, change.day, change.hour);
+        // Every quarter of an hour over the day before and after the change.
+        for (int step = -96; step <= 96; ++step) {
+            const XCTime utc(middle.GetSeconds() + step * 900, 0);
+            std::tm utcTm = TmOf(utc);
+            const std::time_t unixTime = timegm(&utcTm);
+            std::tm expected{};
+            localtime_r(&unixTime, &expected);
+            XCTime local;
+            utc.ToLocal(local);
+            ASSERT_EQ(Describe(local), Describe(expected)) << change.zone << " from UTC " << Describe(utc);
+            offsets.insert(expected.tm_gmtoff);
+        }
+        ASSERT_EQ(offsets.size(), 2u) << change.zone << ": no change of offset around " << Describe(middle);
+        offsets.clear();
+        // Local to UTC over the same wall-clock days, the missing and the repeated hour
+        // included, as mktime decides.
+        for (int step = -96; step <= 96; ++step) {
+            const XCTime local(middle.GetSeconds() + step * 900 + 420, 0);
+            std::tm localTm = TmOf(local);
+            const std::time_t unixTime = mktime(&localTm);
+            std::tm expected{};
+            gmtime_r(&unixTime, &expected);
+            XCTime utc;
+            local.ToUtc(utc);
+            ASSERT_EQ(Describe(utc), Describe(expected)) << change.zone << " from local " << Describe(local);
+        }
+    }
+
+    // Known offsets, and the hour that autumn repeats in Madrid.
+    Use("Europe/Madrid");
+    XCTime t;
+    At(2024, 7, 1, 12).ToLocal(t);
+    EXPECT_EQ(Describe(t), "2024-07-01 14:00:00.000000");
+    At(2024, 10, 27, 0, 30).ToLocal(t);
+    EXPECT_EQ(Describe(t), "2024-10-27 02:30:00.000000");
+    At(2024, 10, 27, 1, 30).ToLocal(t);
+    EXPECT_EQ(Describe(t), "2024-10-27 02:30:00.000000");
+    // The missing half hour of spring lands within an hour of the change.
+    At(2024, 3, 31, 2, 30).ToUtc(t);
+    EXPECT_LE(std::abs(static_cast<int64_t>(t.GetSeconds()) - At(2024, 3, 31, 1).GetSeconds()), 3600);
+    Use("America/New_York");
+    At(2024, 1, 15, 12).ToLocal(t);
+    EXPECT_EQ(Describe(t), "2024-01-15 07:00:00.000000");
+    At(2024, 1, 15, 7).ToUtc(t);
+    EXPECT_EQ(Describe(t), "2024-01-15 12:00:00.000000");
+    Use("Australia/Sydney");
+    At(2024, 1, 15, 12).ToLocal(t);
+    EXPECT_EQ(Describe(t), "2024-01-15 23:00:00.000000");
+}
+
+TEST_F(LocalZone, ConversionsKeepTheirSubSecondPartAndTheInvalidTime)
+{
+    Use("Europe/Madrid");
+    // ToLocal keeps the microseconds; ToUtc the milliseconds only; either may write into its source.
+    XCTime t = At(2024, 1, 15, 12, 0, 0, 123456);
+    t.ToLocal(t);
+    EXPECT_EQ(Describe(t), "2024-01-15 13:00:00.123456");
+    t.ToUtc(t);
+    EXPECT_EQ(Describe(t), "2024-01-15 12:00:00.123000");
+    // The invalid time stays invalid instead of becoming a real moment an hour away.
+    XCTime invalid;
+    invalid.ToLocal(t);
+    EXPECT_FALSE(t.IsValid());
+    At(2024, 1, 1).ToUtc(t);
+    invalid.ToUtc(t);
+    EXPECT_FALSE(t.IsValid());
+    // 29 February 2100 exists only in this calendar: the UTC value is kept.
+    At(2100, 2, 29, 10).ToLocal(t);
+    EXPECT_EQ(Describe(t), "2100-02-29 10:00:00.000000");
+}
+
+TEST_F(LocalZone, NowLocalIsNowUtcShiftedByTheZone)
+{
+    Use("Asia/Kolkata");
+    XCTime utc;
+    XCTime local;
+    utc.NowUtc();
+    local.NowLocal();
+    EXPECT_EQ(utc.GetMicroseconds(), 0);
+    // Five and a half hours ahead, allowing for a few seconds between the readings.
+    const int64_t difference = static_cast<int64_t>(local.GetSeconds()) - utc.GetSeconds();
+    EXPECT_GE(difference, 19800);
+    EXPECT_LE(difference, 19800 + 30);
+    EXPECT_GE(utc.GetYear(), 2024);
+}
+
+TEST_F(LocalZone, TruncateFindsLocalPeriodsAndMultiplesOfTheInterval)
+{
+    Use("Europe/Madrid");
+    const XCTime t = At(2024, 8, 15, 10, 20, 30, 500);
+    auto truncated = [&](uint32_t interval) {
+        XCTime copy = t;
+        copy.Truncate(XCTime(interval, 0));
+        return Describe(copy);
+    };
+    // Zero or negative: unchanged; an hour, two days, a week: multiples counted from 1999 in UTC.
+    EXPECT_EQ(truncated(0), "2024-08-15 10:20:30.000500");
+    EXPECT_EQ(truncated(0x80000000u), "2024-08-15 10:20:30.000500");
+    EXPECT_EQ(truncated(3600), "2024-08-15 10:00:00.000000");
+    EXPECT_EQ(truncated(172800), Describe(XCTime(t.GetSeconds() / 172800 * 172800, 0)));
+    EXPECT_EQ(truncated(604800), Describe(XCTime(t.GetSeconds() / 604800 * 604800, 0)));
+    // Local day, month, quarter and year, each given back in UTC (two hours behind in summer).
+    EXPECT_EQ(truncated(86400), "2024-08-14 22:00:00.000000");
+    EXPECT_EQ(truncated(2678400), "2024-07-31 22:00:00.000000");
+    EXPECT_EQ(truncated(7862400), "2024-06-30 22:00:00.000000");
+    EXPECT_EQ(truncated(31536000), "2023-12-31 23:00:00.000000");
+}
+
+TEST(XCTimeDouble, FromDoubleTakesEarlyValuesAsAutomationDates)
+{
+    XCTime t;
+    // Unix seconds from 2000 on.
+    t.FromDouble(946684800.0 + 3661.9);
+    EXPECT_EQ(Describe(t), "2000-01-01 01:01:01.000000");
+    EXPECT_EQ(t.ToDouble(), 946684800.0 + 3661);
+    // Smaller values are days since 1899-12-30 with the time of day as fraction.
+    t.FromDouble(36526.75);
+    EXPECT_EQ(Describe(t), "2000-01-01 18:00:00.000000");
+    t.FromDouble(36160.5);
+    EXPECT_FALSE(t.IsValid()) << "1998-12-31 is before the calendar";
+    // 0.0 is 30 December 1899; negative, huge and non-numbers are invalid.
+    for (double bad : {0.0, -1.0, 1e300, -1e300, std::numeric_limits<double>::quiet_NaN(),
+                       std::numeric_limits<double>::infinity()}) {
+        t = At(2020, 1, 1);
+        t.FromDouble(bad);
+        EXPECT_FALSE(t.IsValid()) << bad;
+    }
+    // A time in 1999 as Unix seconds is far beyond any Automation date.
+    t.FromDouble(At(1999, 6, 1).ToDouble());
+    EXPECT_FALSE(t.IsValid());
+}
+
+TEST(XCTimeDouble, PackAndUnpackCountTheYearFromTheBase)
+{
+    const double in2010 = At(2010, 5, 17, 8, 9, 10).ToDouble();
+    const uint32_t packed = static_cast<uint32_t>(XCTime::Pack(2000, in2010));
+    EXPECT_EQ(packed, PackDateTime(10, 5, 17, 8, 9, 10));
+    EXPECT_EQ(XCTime::Unpack(2000, packed), in2010);
+    // Sixty-four years on, the field wraps to 0 and reads back as the base year.
+    const uint32_t wrapped = static_cast<uint32_t>(XCTime::Pack(2000, At(2064, 5, 17).ToDouble()));
+    EXPECT_EQ(wrapped >> 26, 0u);
+    EXPECT_EQ(XCTime::Unpack(2000, wrapped), At(2000, 5, 17).ToDouble());
+    // All six year bits are read, and a year before the base wraps as well.
+    const double late = XCTime::Pack(2015, At(2078, 1, 2).ToDouble());
+    EXPECT_EQ(static_cast<uint32_t>(late) >> 26, 63u);
+    EXPECT_EQ(XCTime::Unpack(2015, late), At(2078, 1, 2).ToDouble());
+    EXPECT_EQ(static_cast<uint32_t>(XCTime::Pack(2015, At(2014, 1, 2).ToDouble())) >> 26, 63u);
+    // Values no packed date can hold are read like a bad field, not as undefined conversions.
+    const double invalid = XCTime().ToDouble();
+    EXPECT_EQ(XCTime::Unpack(2000, -1.0), invalid);
+    EXPECT_EQ(XCTime::Unpack(2000, 5e9), invalid);
+    EXPECT_EQ(XCTime::Unpack(2000, std::numeric_limits<double>::quiet_NaN()), invalid);
+    EXPECT_EQ(XCTime::Unpack(std::numeric_limits<int32_t>::max(), packed), invalid);
+    EXPECT_EQ(XCTime::Unpack(2000, PackDateTime(10, 0, 17, 8, 9, 10)), invalid) << "month 0";
+}
+
+TEST(PackedDate, FieldsSitAtTheirBitsAndOverflowUpwards)
+{
+    EXPECT_EQ(PackDateTime(3, 6, 1, 0, 0, 0), 0x0D820000u);
+    EXPECT_EQ(PackDateTime(64, 0, 0, 0, 0, 0), 0u);
+    EXPECT_EQ(PackDateTime(0, 0, 0, 23, 59, 59), (23u << 12) | (59u << 6) | 59u);
+    // A second of 64 runs into the minute field.
+    EXPECT_EQ(PackDateTime(0, 0, 0, 0, 0, 64), 1u << 6);
+}
