@@ -53,6 +53,7 @@ SimulatedRecorder::SimulatedRecorder(std::vector<std::string> arguments, std::st
     if (child_ == 0) {
         prctl(PR_SET_PDEATHSIG, SIGTERM);
         if (getppid() != parent) _exit(127);
+        close_range(3, ~0u, 0);  // an inherited port descriptor would keep that port held
         execv(argv[0], argv.data());
         _exit(127);
     }

@@ -6,7 +6,8 @@
 #include <vector>
 
 // Runs the simulated recorder (tools/recorder-sim) as a child process for the length of a test.
-// It is stopped and reaped on destruction; a test process that dies takes it along.
+// It is stopped and reaped on destruction. It also ends when the thread that started it ends
+// (so a crashed test leaves nothing behind): construct it on a thread that outlives it.
 class SimulatedRecorder {
   public:
     // Starts the simulator with `arguments` (see `recorder-sim --help`; --link and --request-log

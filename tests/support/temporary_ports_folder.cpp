@@ -11,6 +11,7 @@ TemporaryPortsFolder::TemporaryPortsFolder()
     hadPrevious_ = previous != nullptr;
     previous_ = previous ? previous : "";
     configHome_ = MakeTemporaryFolder("kestrovane-config-");
+    if (configHome_.empty()) return;
     std::string folder = configHome_;
     for (const char* part : {"/Orvastel", "/Kestrovane", "/ports"}) {
         folder += part;

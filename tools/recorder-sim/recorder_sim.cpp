@@ -58,15 +58,21 @@ const char kUsage[] =
     "                         wrong-unit, bad-crc and exception do not affect \"#DEFAULT\".\n"
     "  --help                 show this text\n"
     "\n"
+    "Identity: hardware 1.2, software 2.3, product id 7, serial number 12345678, battery\n"
+    "19661 (3.00 V); partial counters logs L, events E, then 3 2 1 4 5 0 86400, each total\n"
+    "1000 200 30 20 10 40 50 0 31536000 above its partial one.\n"
     "Served: function 3 reads holding registers 0-66; function 16 writes 8-18 and 21\n"
     "(21 selects the page, 0 standing for 256; writing 0 to 18 clears the memory and the\n"
     "partial counters); function 4 reads up to 180 registers of the selected page, those past\n"
     "its end as 0. A request outside the map gets exception 2, a bad count exception 3, an\n"
     "unknown function exception 1; requests to other units and with a bad CRC get no reply.\n"
     "\"#DEFAULT\" answers CR LF \"OK\" CR LF and restores registers 8-15 to 230 50 207 253 2 6 10 0.\n"
-    "Records fill whole 3-register slots of each page from page 1, offset 0: events spread\n"
-    "evenly among the logs, the first at 2024-01-01 00:00:00 UTC and each next one a minute\n"
-    "later; log i holds 15073 + 64 x (i mod 8), event j the mask 1 << (j mod 7).\n";
+    "Records fill whole 3-register slots of each page (a page of N registers holds N / 3\n"
+    "slots), oldest first from page 1, offset 0, or with --wrapped from R / 2 slots before the\n"
+    "ring's end (R records). Events are spread evenly among the logs; the oldest record is\n"
+    "from 2024-01-01 00:00:00 UTC and each next one a minute later; the i-th log (from 0)\n"
+    "holds 15073 + 64 x (i mod 8), the j-th event the mask 1 << (j mod 7). Register 25 gives\n"
+    "the last register of the newest record.\n";
 
 constexpr int kRegisterCount = 67;
 constexpr int kMaxRecordRead = 180;
@@ -222,8 +228,9 @@ int ParseOptions(int argc, char** argv, Options* options)
                 options->registerValues.emplace_back(reg, word);
             } else if (name == "--clock") {
                 unsigned packed = 0;
+                std::string digits = value.compare(0, 2, "0x") == 0 ? value.substr(2) : value;
                 ok = value == "now" || value == "unset" ||
-                     (value.size() <= 8 && ParseNumber("0x" + value, 0xFFFFFFFFul, &packed));
+                     (digits.size() <= 8 && ParseNumber("0x" + digits, 0xFFFFFFFFul, &packed));
                 options->clock = value;
             } else if (name == "--pages") {
                 ok = ParseNumber(value, 256, &options->pages) && options->pages >= 1;
@@ -293,7 +300,8 @@ bool UnpackUtc(uint32_t packed, time_t* utc)
 class Recorder {
   public:
     explicit Recorder(const Options& options);
-    // Executes one Modbus request for this unit, whose CRC is right, and returns the reply.
+    // Executes one Modbus request for this unit, whose CRC is right, and returns the reply
+    // (none for a malformed frame).
     Bytes Answer(const Bytes& request);
     void RestoreFactoryParameters();
 
@@ -445,6 +453,7 @@ Bytes Recorder::Answer(const Bytes& request)
         if (count == 0 || request[6] != 2 * count) return ExceptionReply(function, 3);
         return WriteHolding(start, count, request.data() + 7);
     }
+    if (function == 3 || function == 4 || function == 16) return {};  // a cut frame
     return ExceptionReply(function, 1);
 }
 
@@ -636,7 +645,7 @@ bool Server::Run()
         bool gapPassed = NanosecondsBetween(lastByte, Now()) >= kResyncGapNanoseconds;
         Bytes frame;
         while (TakeFrame(gapPassed, &frame)) {
-            if (!Handle(frame)) return !gStopRequested;
+            if (!Handle(frame)) return gStopRequested != 0;
         }
     }
     return true;
@@ -703,7 +712,10 @@ bool Server::Transmit(const uint8_t* data, size_t count)
         if (due > sent) {
             ssize_t written = write(port_.Master(), data + sent, due - sent);
             // A full line drops the bytes, as a receiver that is not reading would lose them.
-            if (written < 0 && errno != EAGAIN && errno != EINTR) return false;
+            if (written < 0 && errno != EAGAIN && errno != EINTR) {
+                std::perror("recorder-sim: write");
+                return false;
+            }
             sent = due;
         }
         if (sent < count) {
@@ -737,6 +749,7 @@ bool Server::Handle(const Bytes& request)
         } else {
             reply = recorder_.Answer(request);
         }
+        if (reply.empty()) return true;
         if (fault.kind == FaultKind::WrongUnit) {
             reply[0] = 2;
             reply.resize(reply.size() - 2);
@@ -759,12 +772,12 @@ bool Server::Handle(const Bytes& request)
             break;
         }
         case FaultKind::Split: {
-            size_t pieceSize = std::max<size_t>(1, reply.size() / fault.first);
-            for (size_t at = 0; at < reply.size(); at += pieceSize) {
-                size_t size = std::min(pieceSize, reply.size() - at);
-                if (!Transmit(reply.data() + at, size)) return false;
+            for (size_t piece = 0; piece < fault.first; ++piece) {
+                size_t from = reply.size() * piece / fault.first;
+                size_t to = reply.size() * (piece + 1) / fault.first;
+                if (!Transmit(reply.data() + from, to - from)) return false;
                 Clock gapEnd = AddNanoseconds(Now(), fault.second * 1000000LL);
-                if (at + size < reply.size() && !WaitFor(-1, &gapEnd, openMask_)) return false;
+                if (piece + 1 < fault.first && !WaitFor(-1, &gapEnd, openMask_)) return false;
             }
             return true;
         }
