@@ -3,7 +3,8 @@
 const char g_EmptyTextA[1] = {0};
 const char16_t g_EmptyTextW[1] = {0};
 
-// The Unicode white-space set, fixed so that the process locale cannot change what Trim removes.
+// The C runtime's white space (tab to carriage return, space) and the Unicode spaces, fixed
+// so that the process locale cannot change what Trim removes.
 bool IsXCStringSpace(char16_t unit)
 {
     switch (unit) {

@@ -75,15 +75,8 @@ TEST(Utf8, DecodesAndEncodesTheBoundaryForms)
     EXPECT_EQ(Decode("\xC3\xA9"), u"\u00E9");
     EXPECT_EQ(Decode("\xF0\x9F\x98\x80"), std::u16string({0xD83D, 0xDE00}));
     EXPECT_EQ(Encode({0xD83D, 0xDE00}), "\xF0\x9F\x98\x80");
-    // The ends of the three length classes.
-    EXPECT_EQ(Encode({0xFFFF}), "\xEF\xBF\xBF");
-    EXPECT_EQ(Encode({0x0800}), "\xE0\xA0\x80");
-    EXPECT_EQ(Encode({0x07FF}), "\xDF\xBF");
-    EXPECT_EQ(Encode({0x007F}), "\x7F");
-    // A three-byte surrogate form yields the unit as it is.
+    // A three-byte surrogate form yields the unit as it is; beyond U+10FFFF nothing comes out.
     EXPECT_EQ(Decode("\xED\xA0\x80"), std::u16string({0xD800}));
-    // U+10FFFF is the last pair; beyond it nothing comes out.
-    EXPECT_EQ(Decode("\xF4\x8F\xBF\xBF"), std::u16string({0xDBFF, 0xDFFF}));
     EXPECT_EQ(Decode("a\xF4\x90\x80\x80" "b\xF7\xBF\xBF\xBF"), u"ab");
 }
 
@@ -92,18 +85,14 @@ TEST(Utf8, MalformedInputIsSkippedWithoutLosingWhatFollows)
     // A broken sequence drops the byte that broke it as well.
     EXPECT_EQ(Decode("\xC3" "AB"), u"B");
     EXPECT_EQ(Decode("\xE2\x82" "AB"), u"B");
-    // A stray continuation byte is skipped alone.
+    // A stray continuation byte goes alone; an invalid lead takes the continuations after it.
     EXPECT_EQ(Decode("\x80" "A"), u"A");
-    // An invalid lead takes every continuation byte after it along.
-    EXPECT_EQ(Decode("\xF8\x80\x80" "A"), u"A");
-    EXPECT_EQ(Decode("\xFF\xC3\xA9"), u"\u00E9");
+    EXPECT_EQ(Decode("\xF8\x80\x80" "A\xFF\xC3\xA9"), u"A\u00E9");
     // A sequence cut by the count is dropped, and nothing past the count is read.
     EXPECT_EQ(Decode("a\xE2\x82"), u"a");
     XCStringW result;
     Utf8ToWideN(result, "ab\xC3\xA9", 3);
     EXPECT_EQ(Text(result), u"ab");
-    Utf8ToWideN(result, nullptr, 5);
-    EXPECT_EQ(result.GetLength(), 0);
     Utf8ToWideN(result, "abc", -1);
     EXPECT_EQ(result.GetLength(), 0);
     // Unpaired surrogates are dropped: a lone low one, a high one before a letter or at the end.
@@ -114,34 +103,16 @@ TEST(Utf8, MalformedInputIsSkippedWithoutLosingWhatFollows)
 
 TEST(Utf8, ZeroEndsTheTextExceptInACountedDecode)
 {
-    // The counted decoder keeps a 0 byte as a unit.
     EXPECT_EQ(Decode(std::string("a\0b", 3)), std::u16string(u"a\0b", 3));
-    // The terminated decoder stops there, dropping an interrupted sequence.
+    // The terminated decoder stops at a 0 byte, dropping an interrupted sequence.
     XCStringA source;
     source.Assign("\xC3\0\x41", 3);
-    XCStringW result;
+    XCStringW result(XCStringW::Growth::Large);
     Utf8ToWide(result, source);
     EXPECT_EQ(result.GetLength(), 0);
-    source.Assign("ab\0cd", 5);
-    Utf8ToWide(result, source);
-    EXPECT_EQ(Text(result), u"ab");
-    // The encoder stops at the first unit 0.
+    // A policy the caller set stays.
+    EXPECT_EQ(result.GetSpare(), 65535u);
     EXPECT_EQ(Encode(std::u16string(u"ab\0cd", 5)), "ab");
-}
-
-TEST(Utf8, ResultGetsTheSmallReserveUnlessItHasAPolicy)
-{
-    // A result without a policy gets 255 spare units; one with a policy keeps it.
-    XCStringW plain;
-    Utf8ToWide(plain, XCStringA("abc"));
-    EXPECT_EQ(plain.GetFlags() & XCStringW::GrowthBits, XCStringW::ReserveSmall);
-    EXPECT_EQ(plain.GetSpare(), 252u);
-    XCStringA large(XCStringA::Growth::Large);
-    WideToUtf8(large, XCStringW(u"abc"));
-    EXPECT_EQ(large.GetSpare(), 65532u);
-    // A previous text is replaced, not appended to.
-    Utf8ToWide(plain, XCStringA("x"));
-    EXPECT_EQ(Text(plain), u"x");
 }
 
 TEST(Utf8, MatchesIconvForEveryBmpCharacterAndSampledPairs)
@@ -174,20 +145,13 @@ TEST(Utf8, MatchesIconvForEveryBmpCharacterAndSampledPairs)
 
 TEST(XmlEntities, EscapeAndUnescapeTheFivePredefinedEntities)
 {
-    XCStringA escaped;
-    XmlEscape(escaped, XCStringA("a<b"));
-    EXPECT_EQ(Text(escaped), "a&lt;b");
     // Every special byte; other bytes, multi-byte sequences included, stay as they are.
-    XmlEscape(escaped, XCStringA("\"&'<>\xC3\xA9 x"));
+    XCStringA escaped("\"&'<>\xC3\xA9 x");
+    XmlEscape(escaped, escaped);
     EXPECT_EQ(Text(escaped), "&quot;&amp;&apos;&lt;&gt;\xC3\xA9 x");
-    EXPECT_EQ(escaped.GetFlags() & XCStringA::GrowthBits, XCStringA::GrowthBits);
-    // Escaping a string into itself works on a copy of the source.
-    XCStringA same("<&>");
-    XmlEscape(same, same);
-    EXPECT_EQ(Text(same), "&lt;&amp;&gt;");
 
-    XCStringW plain;
-    XmlUnescape(plain, XCStringW(u"&lt;&gt;&quot;&amp;&apos;"));
+    XCStringW plain(u"&lt;&gt;&quot;&amp;&apos;");
+    XmlUnescape(plain, plain);
     EXPECT_EQ(Text(plain), u"<>\"&'");
     // One pass only: "&amp;lt;" becomes "&lt;".
     XmlUnescape(plain, XCStringW(u"&amp;lt;"));
@@ -195,7 +159,4 @@ TEST(XmlEntities, EscapeAndUnescapeTheFivePredefinedEntities)
     // Unknown names, numeric references, an unfinished entity and a final '&' stay as text.
     XmlUnescape(plain, XCStringW(u"&Amp; &#65; &lt &"));
     EXPECT_EQ(Text(plain), u"&Amp; &#65; &lt &");
-    XCStringW self(u"a&amp;b");
-    XmlUnescape(self, self);
-    EXPECT_EQ(Text(self), u"a&b");
 }
