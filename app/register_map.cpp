@@ -1,0 +1,55 @@
+#include "app/register_map.h"
+
+uint16_t ReplyRegister(const uint8_t* frame, uint32_t start, uint32_t reg)
+{
+    const uint8_t* word = frame + 3 + 2 * (reg - start);
+    return static_cast<uint16_t>(word[0] << 8 | word[1]);
+}
+
+uint32_t ReplyDoubleRegister(const uint8_t* frame, uint32_t start, uint32_t reg)
+{
+    return static_cast<uint32_t>(ReplyRegister(frame, start, reg)) << 16 | ReplyRegister(frame, start, reg + 1);
+}
+
+XCTime DecodeRecorderClock(uint32_t packed)
+{
+    XCTime time;
+    time.Set(static_cast<int>((packed >> 26) & 15) + kRecorderYearBase, static_cast<int>((packed >> 22) & 15),
+             static_cast<int>((packed >> 17) & 31), static_cast<int>((packed >> 12) & 31),
+             static_cast<int>((packed >> 6) & 63), static_cast<int>(packed & 63), 0, 0);
+    return time;
+}
+
+uint32_t EncodeRecorderClock(const XCTime& utc)
+{
+    return PackDateTime(static_cast<uint8_t>(utc.GetYear() - kRecorderYearBase), static_cast<uint8_t>(utc.GetMonth()),
+                        static_cast<uint8_t>(utc.GetDay()), static_cast<uint8_t>(utc.GetHour()),
+                        static_cast<uint8_t>(utc.GetMinute()), static_cast<uint8_t>(utc.GetSecond()));
+}
+
+void DoubleRegisterBytes(uint32_t value, uint8_t bytes[4])
+{
+    bytes[0] = static_cast<uint8_t>(value >> 24);
+    bytes[1] = static_cast<uint8_t>(value >> 16);
+    bytes[2] = static_cast<uint8_t>(value >> 8);
+    bytes[3] = static_cast<uint8_t>(value);
+}
+
+double BatteryVolts(uint16_t value) { return value * 10.0 / 65536.0; }
+
+RecorderReadOut DecodeReadOut(const uint8_t* frame)
+{
+    const uint32_t start = kReadOutFirstRegister;
+    RecorderReadOut out;
+    out.hardwareVersion = ReplyRegister(frame, start, kHardwareVersionRegister);
+    out.softwareVersion = ReplyRegister(frame, start, kSoftwareVersionRegister);
+    out.productId = ReplyRegister(frame, start, kProductIdRegister);
+    out.clock = ReplyDoubleRegister(frame, start, kClockRegister);
+    for (int i = 0; i < kRecorderCounterCount; ++i) {
+        out.partial[i] = ReplyDoubleRegister(frame, start, kPartialCountersRegister + 2 * i);
+        out.total[i] = ReplyDoubleRegister(frame, start, kTotalCountersRegister + 2 * i);
+    }
+    out.battery = ReplyRegister(frame, start, kBatteryRegister);
+    out.serialNumber = ReplyDoubleRegister(frame, start, kSerialNumberRegister);
+    return out;
+}

@@ -1,0 +1,70 @@
+#pragma once
+#include "foundation/xc_time.h"
+
+#include <cstdint>
+
+// The recorder's holding registers as the read-out uses them, and the decoding of a read reply.
+// Registers are big-endian words; a 32-bit value has its high word in the lower register.
+
+constexpr uint32_t kReadOutFirstRegister = 0;
+constexpr uint32_t kReadOutRegisterCount = 67;
+constexpr uint32_t kHardwareVersionRegister = 1;
+constexpr uint32_t kSoftwareVersionRegister = 2;
+constexpr uint32_t kProductIdRegister = 3;
+constexpr uint32_t kClockRegister = 16;  // 16-17: PackedDateTime in UTC
+constexpr uint32_t kClockRegisterCount = 2;
+constexpr uint32_t kPartialCountersRegister = 26;  // 26-43
+constexpr uint32_t kTotalCountersRegister = 44;    // 44-61
+constexpr uint32_t kBatteryRegister = 62;
+constexpr uint32_t kSerialNumberRegister = 65;  // 65-66
+
+// The nine counters of each set, in register order.
+enum class RecorderCounter {
+    Logs,
+    Events,
+    VoltageOn,
+    VoltageFail,
+    VoltageLow,
+    VoltageHigh,
+    Frequency,
+    NotShown,
+    Time,
+};
+constexpr int kRecorderCounterCount = 9;
+
+// The year that a packed year offset of 0 stands for.
+constexpr int kRecorderYearBase = 2015;
+
+// Register `reg` of a read reply whose request started at register `start`.
+uint16_t ReplyRegister(const uint8_t* frame, uint32_t start, uint32_t reg);
+// The 32-bit value of registers `reg` and `reg` + 1.
+uint32_t ReplyDoubleRegister(const uint8_t* frame, uint32_t start, uint32_t reg);
+
+// The recorder's clock value as a time (UTC); the year comes from bits 26-29 only, and fields
+// that the calendar rejects give the invalid time.
+XCTime DecodeRecorderClock(uint32_t packed);
+// A UTC time packed for registers 16-17, year offset from 2015.
+uint32_t EncodeRecorderClock(const XCTime& utc);
+// A 32-bit value as the two big-endian words of a register write, high word first.
+void DoubleRegisterBytes(uint32_t value, uint8_t bytes[4]);
+
+// Battery register to volts: value x 10 / 65536.
+double BatteryVolts(uint16_t value);
+
+// Everything the read-out of registers 0 to 66 shows.
+struct RecorderReadOut {
+    uint16_t hardwareVersion = 0;  // high byte major, low byte minor
+    uint16_t softwareVersion = 0;
+    uint16_t productId = 0;
+    uint32_t clock = 0;
+    uint32_t partial[kRecorderCounterCount] = {};
+    uint32_t total[kRecorderCounterCount] = {};
+    uint16_t battery = 0;
+    uint32_t serialNumber = 0;
+
+    uint32_t Partial(RecorderCounter counter) const { return partial[static_cast<int>(counter)]; }
+    uint32_t Total(RecorderCounter counter) const { return total[static_cast<int>(counter)]; }
+};
+
+// Decodes the reply of a read of registers 0 to 66.
+RecorderReadOut DecodeReadOut(const uint8_t* frame);
