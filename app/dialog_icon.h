@@ -1,0 +1,7 @@
+#pragma once
+#include "foundation/xc_string.h"
+#include "platform/ui/icon.h"
+
+// A dialog's icon: the ICO file named (relative to the current directory, the program's
+// folder), else the program's built-in icon.
+platform::ui::Icon LoadDialogIcon(const XCStringW& fileName);

@@ -1,0 +1,58 @@
+#include "app/res/main_dialog_template.h"
+
+#include "app/resource_ids.h"
+
+using namespace platform::ui;
+
+namespace {
+
+// Counter rows from top to bottom: each row's partial label id.
+const int kRowLabels[] = {
+    IDC_PARTIAL_LOGS_LABEL,         IDC_PARTIAL_EVENTS_LABEL,    IDC_PARTIAL_VOLTAGE_HIGH_LABEL,
+    IDC_PARTIAL_VOLTAGE_LOW_LABEL,  IDC_PARTIAL_VOLTAGE_FAIL_LABEL, IDC_PARTIAL_FREQUENCY_LABEL,
+    IDC_PARTIAL_VOLTAGE_ON_LABEL,   IDC_PARTIAL_TIME_LABEL,
+};
+const int kFirstRowY = 65;
+const int kRowPitch = 18;
+
+std::vector<ControlTemplate> MainControls()
+{
+    std::vector<ControlTemplate> controls = {
+        {ControlKind::GroupBox, IDC_FACTORY_GROUP, 7, 7, 448, 36, kStyleNone, u"Factory parameters"},
+        {ControlKind::StaticLeft, IDC_SERIAL_LABEL, 15, 17, 82, 8, kStyleNone, u"Serial number"},
+        {ControlKind::StaticLeft, IDC_HARDWARE_LABEL, 105, 17, 82, 8, kStyleNone, u"Hardware version"},
+        {ControlKind::StaticLeft, IDC_SOFTWARE_LABEL, 195, 17, 82, 8, kStyleNone, u"Software version"},
+        {ControlKind::StaticLeft, IDC_PRODUCT_LABEL, 285, 17, 75, 8, kStyleNone, u"Product id"},
+        {ControlKind::StaticLeft, IDC_BATTERY_LABEL, 368, 17, 80, 8, kStyleNone, u"Battery voltage"},
+        {ControlKind::StaticLeft, IDC_SERIAL, 15, 27, 82, 8, kStyleNone, u"-"},
+        {ControlKind::StaticLeft, IDC_HARDWARE, 105, 27, 82, 8, kStyleNone, u"-"},
+        {ControlKind::StaticLeft, IDC_SOFTWARE, 195, 27, 82, 8, kStyleNone, u"-"},
+        {ControlKind::StaticLeft, IDC_PRODUCT, 285, 27, 75, 8, kStyleNone, u"-"},
+        {ControlKind::StaticLeft, IDC_BATTERY, 368, 27, 80, 8, kStyleNone, u"-"},
+        {ControlKind::GroupBox, IDC_PARTIAL_GROUP, 7, 48, 221, 165, kStyleNone, u"Partial counters"},
+        {ControlKind::GroupBox, IDC_TOTAL_GROUP, 235, 48, 220, 165, kStyleNone, u"Total counters"},
+    };
+    int y = kFirstRowY;
+    for (int label : kRowLabels) {
+        const int total = label + kTotalLabelOffset;
+        controls.push_back({ControlKind::StaticLeft, label, 14, y, 126, 8, kStyleNone, u"Counter"});
+        controls.push_back({ControlKind::StaticRight, label + kCounterValueOffset, 147, y, 74, 8, kStyleNone, u"-"});
+        controls.push_back({ControlKind::StaticLeft, total, 242, y, 126, 8, kStyleNone, u"Counter"});
+        controls.push_back({ControlKind::StaticRight, total + kCounterValueOffset, 374, y, 74, 8, kStyleNone, u"-"});
+        y += kRowPitch;
+    }
+    controls.insert(controls.end(), {
+        {ControlKind::StaticLeft, IDC_PORT_LABEL, 185, 218, 100, 8, kStyleNone, u"Port"},
+        {ControlKind::DropDownList, IDC_PORT, 184, 227, 96, 24, kStyleNone, nullptr},
+        {ControlKind::StaticCentre, IDC_STATUS, 151, 241, 168, 8, kStyleNone, nullptr},
+        {ControlKind::PushButton, IDC_PARAMETERS, 30, 218, 98, 31, kStyleNone, u"Parameters"},
+        {ControlKind::PushButton, IDC_DOWNLOAD, 334, 218, 98, 31, kStyleNone, u"Download"},
+    });
+    return controls;
+}
+
+}  // namespace
+
+const DialogTemplate kMainDialogTemplate = {
+    IDD_KESTROVANE_DIALOG, 462, 256, kDialogMinimizeBox, u"Kestrovane", MainControls(),
+};
