@@ -2,7 +2,6 @@
 
 #include "devicelink/rs_device_connection.h"
 #include "tests/support/pty_port.h"
-#include "tests/support/temporary_ports_folder.h"
 
 #include <gtest/gtest.h>
 
@@ -65,8 +64,7 @@ TEST(AsciiReply, OverlongReplyIsCutToTheBuffer)
 
 TEST(AsciiExchange, CommandGoesOutAsItStandsAndRepliesOneByteARead)
 {
-    const TemporaryPortsFolder ports;
-    testsupport::PtyPort pty(ports.LinkPath(31));
+    testsupport::PtyPort pty(31);
     XCRSDeviceConnection connection(31);
     ASSERT_TRUE(connection.Open());
     auto transaction = DefaultCommand();

@@ -3,7 +3,6 @@
 #include "devicelink/modbus_transaction.h"
 #include "foundation/modbus_crc16.h"
 #include "tests/support/pty_port.h"
-#include "tests/support/temporary_ports_folder.h"
 
 #include <gtest/gtest.h>
 
@@ -64,6 +63,7 @@ public:
     Bytes request = Bytes(2, 0x5A);
     bool bufferTaken = false;
     std::vector<uint32_t> pieces;
+    bool pieceOverAsked = false;
 
     int GetState() override { return state; }
     uint32_t GetRequestLength() override { return static_cast<uint32_t>(request.size()); }
@@ -72,7 +72,11 @@ public:
         bufferTaken = true;
         return request.data();
     }
-    void OnReceive(const uint8_t*, uint32_t count) override { pieces.push_back(count); }
+    void OnReceive(const uint8_t*, uint32_t count) override
+    {
+        pieceOverAsked = pieceOverAsked || count > bytesToRead;
+        pieces.push_back(count);
+    }
     uint32_t GetBytesToRead() override { return bytesToRead; }
     uint32_t GetPreSendDelay() override { return preSendDelay; }
     uint32_t GetTimeout() override { return timeout; }
@@ -80,16 +84,11 @@ public:
     int GetTypeCode() override { return 99; }
 };
 
-class RsDeviceConnection : public ::testing::Test {
-protected:
-    TemporaryPortsFolder ports;
-};
-
 }  // namespace
 
-TEST_F(RsDeviceConnection, ClosedConnectionErrsAtOnceAndIdleDoesNoIo)
+TEST(RsDeviceConnection, ClosedConnectionErrsAtOnceAndIdleDoesNoIo)
 {
-    PtyPort pty(ports.LinkPath(21));
+    PtyPort pty(21);
     XCRSDeviceConnection connection(21);
     ScriptedTransaction transaction;
     transaction.preSendDelay = 20000;
@@ -114,9 +113,9 @@ TEST_F(RsDeviceConnection, ClosedConnectionErrsAtOnceAndIdleDoesNoIo)
     EXPECT_EQ(transaction.state, XCTransactionState::Error);
 }
 
-TEST_F(RsDeviceConnection, QuietTimePassesBeforeEveryWrite)
+TEST(RsDeviceConnection, QuietTimePassesBeforeEveryWrite)
 {
-    PtyPort pty(ports.LinkPath(22));
+    PtyPort pty(22);
     XCRSDeviceConnection connection(22);
     ASSERT_TRUE(connection.Open());
     XCModBusTransaction transaction(750);
@@ -138,9 +137,9 @@ TEST_F(RsDeviceConnection, QuietTimePassesBeforeEveryWrite)
     }
 }
 
-TEST_F(RsDeviceConnection, HeldPortRefusesSecondOpenAndCloseClosesOnce)
+TEST(RsDeviceConnection, HeldPortRefusesSecondOpenAndCloseClosesOnce)
 {
-    PtyPort pty(ports.LinkPath(23));
+    PtyPort pty(23);
     XCRSDeviceConnection first(23);
     ASSERT_TRUE(first.Open());
     EXPECT_TRUE(first.Open()) << "an open connection stays open";
@@ -160,9 +159,9 @@ TEST_F(RsDeviceConnection, HeldPortRefusesSecondOpenAndCloseClosesOnce)
     EXPECT_FALSE(noDevice.Open());
 }
 
-TEST_F(RsDeviceConnection, ReplyInPiecesWithGapsCompletes)
+TEST(RsDeviceConnection, ReplyInPiecesWithGapsCompletes)
 {
-    PtyPort pty(ports.LinkPath(24));
+    PtyPort pty(24);
     XCRSDeviceConnection connection(24);
     ASSERT_TRUE(connection.Open());
     XCModBusTransaction transaction(750);
@@ -182,9 +181,9 @@ TEST_F(RsDeviceConnection, ReplyInPiecesWithGapsCompletes)
     EXPECT_EQ(transaction.GetReceivedCount(), 365u);
 }
 
-TEST_F(RsDeviceConnection, ShortOrHalfReplyEndsInTimeout)
+TEST(RsDeviceConnection, ShortOrHalfReplyEndsInTimeout)
 {
-    PtyPort pty(ports.LinkPath(25));
+    PtyPort pty(25);
     XCRSDeviceConnection connection(25);
     ASSERT_TRUE(connection.Open());
     const Bytes reply = ReadReply(67);
@@ -202,9 +201,9 @@ TEST_F(RsDeviceConnection, ShortOrHalfReplyEndsInTimeout)
     }
 }
 
-TEST_F(RsDeviceConnection, LateRemainderOfTimedOutReplyDoesNotPoisonNextExchange)
+TEST(RsDeviceConnection, LateRemainderOfTimedOutReplyDoesNotPoisonNextExchange)
 {
-    PtyPort pty(ports.LinkPath(26));
+    PtyPort pty(26);
     XCRSDeviceConnection connection(26);
     ASSERT_TRUE(connection.Open());
     const Bytes reply = ReadReply(67);
@@ -232,9 +231,9 @@ TEST_F(RsDeviceConnection, LateRemainderOfTimedOutReplyDoesNotPoisonNextExchange
     EXPECT_EQ(transaction.GetState(), XCTransactionState::Complete);
 }
 
-TEST_F(RsDeviceConnection, ReadsNeverTakeMoreThan512)
+TEST(RsDeviceConnection, ReadsNeverTakeMoreThanAskedOrThan512)
 {
-    PtyPort pty(ports.LinkPath(27));
+    PtyPort pty(27);
     XCRSDeviceConnection connection(27);
     ASSERT_TRUE(connection.Open());
     ScriptedTransaction transaction;
@@ -252,11 +251,21 @@ TEST_F(RsDeviceConnection, ReadsNeverTakeMoreThan512)
         total += piece;
     }
     EXPECT_EQ(total, 1500u);
+
+    ScriptedTransaction small;
+    small.timeout = 300;
+    small.bytesToRead = 3;
+    Peer smallPeer([&] {
+        pty.Receive(2, 5000);
+        pty.Send(Bytes(10, 0x33));
+    });
+    connection.Execute(small);
+    EXPECT_FALSE(small.pieceOverAsked);
 }
 
-TEST_F(RsDeviceConnection, HangUpDuringExchangeEndsInTimeoutWithoutSpinning)
+TEST(RsDeviceConnection, HangUpDuringExchangeEndsInTimeoutWithoutSpinning)
 {
-    PtyPort pty(ports.LinkPath(28));
+    PtyPort pty(28);
     XCRSDeviceConnection connection(28);
     ASSERT_TRUE(connection.Open());
     XCModBusTransaction transaction(1500);
@@ -280,7 +289,7 @@ TEST_F(RsDeviceConnection, HangUpDuringExchangeEndsInTimeoutWithoutSpinning)
     asksNothing.bytesToRead = 0;
     asksNothing.timeout = 1000;
     XCRSDeviceConnection idleLine(29);
-    PtyPort quiet(ports.LinkPath(29));
+    PtyPort quiet(29);
     ASSERT_TRUE(idleLine.Open());
     const double cpuBefore = CpuSeconds();
     const auto begin = Clock::now();

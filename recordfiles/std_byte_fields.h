@@ -1,0 +1,48 @@
+#pragma once
+#include <cstdint>
+#include <cstring>
+
+// Fixed-width fields of STD files: big-endian integers, and the one little-endian double.
+namespace std_bytes {
+
+inline uint16_t ReadU16(const unsigned char* p) { return static_cast<uint16_t>(p[0] << 8 | p[1]); }
+
+inline uint32_t ReadU32(const unsigned char* p)
+{
+    return static_cast<uint32_t>(p[0]) << 24 | static_cast<uint32_t>(p[1]) << 16 |
+           static_cast<uint32_t>(p[2]) << 8 | p[3];
+}
+
+inline void WriteU16(unsigned char* p, uint16_t v)
+{
+    p[0] = static_cast<unsigned char>(v >> 8);
+    p[1] = static_cast<unsigned char>(v);
+}
+
+inline void WriteU32(unsigned char* p, uint32_t v)
+{
+    p[0] = static_cast<unsigned char>(v >> 24);
+    p[1] = static_cast<unsigned char>(v >> 16);
+    p[2] = static_cast<unsigned char>(v >> 8);
+    p[3] = static_cast<unsigned char>(v);
+}
+
+inline double ReadLittleEndianDouble(const unsigned char* p)
+{
+    uint64_t bits = 0;
+    for (int i = 7; i >= 0; --i)
+        bits = bits << 8 | p[i];
+    double value;
+    std::memcpy(&value, &bits, sizeof value);
+    return value;
+}
+
+inline void WriteLittleEndianDouble(unsigned char* p, double value)
+{
+    uint64_t bits;
+    std::memcpy(&bits, &value, sizeof bits);
+    for (int i = 0; i < 8; ++i, bits >>= 8)
+        p[i] = static_cast<unsigned char>(bits);
+}
+
+}  // namespace std_bytes

@@ -1,0 +1,161 @@
+#include "recordfiles/std_file.h"
+#include "tests/recordfiles/std_test_files.h"
+
+#include <gtest/gtest.h>
+
+using namespace stdtest;
+
+namespace {
+
+// Opens `bytes` as a data file; `withIndex` puts an empty index beside it first.
+bool Opens(const Bytes& bytes, XCStdFile& file, bool withIndex = false)
+{
+    static TempFolder folder;
+    WriteBytes(folder / "data.std", bytes);
+    std::filesystem::remove(folder / "data.istd");
+    if (withIndex)
+        WriteBytes(folder / "data.istd", {});
+    return file.Open(folder.Data().c_str(), false);
+}
+
+bool Opens(const Bytes& bytes, bool withIndex = false)
+{
+    XCStdFile file;
+    return Opens(bytes, file, withIndex);
+}
+
+StdImage With(std::vector<std::pair<uint16_t, Bytes>> headerVariables)
+{
+    StdImage image;
+    image.headerVariables = std::move(headerVariables);
+    return image;
+}
+
+int YearBase(const StdImage& image)
+{
+    XCStdFile file;
+    return Opens(image.Header(), file) ? file.GetYearBase() : -1;
+}
+
+}  // namespace
+
+TEST(StdHeader, LengthOutsideTwentyEightTo16384Refused)
+{
+    StdImage image = With({});
+    image.recordCodes = {};
+    image.recordLength = 2;
+    for (int length : {27, 28, 16384, 16385}) {
+        image.headerLength = length;
+        EXPECT_EQ(Opens(image.Header(), true), length == 28 || length == 16384) << length;
+    }
+}
+
+TEST(StdHeader, OnlyChecksumTypesZeroAndOneVerify)
+{
+    StdImage image;
+    for (uint16_t type : {0, 1, 2, 3}) {
+        image.checksumType = type;
+        EXPECT_EQ(Opens(image.Header()), type < 2) << type;
+    }
+    Bytes damaged = StdImage().Header();
+    damaged[3] ^= 1;
+    EXPECT_FALSE(Opens(damaged));
+    unsigned char block[5] = {1, 2, 250, 9, 0};
+    ASSERT_TRUE(XCStdFile::WriteChecksum(1, block, sizeof block));
+    EXPECT_TRUE(XCStdFile::VerifyChecksum(0, block, sizeof block));
+}
+
+TEST(StdHeader, BaseYearFromTwoDigitsFourDigitsOrDefault)
+{
+    EXPECT_EQ(YearBase(With({})), 1992);
+    EXPECT_EQ(YearBase(With({{0x412C, Be16(15)}})), 2015);
+    EXPECT_EQ(YearBase(With({{0x412C, Be16(85)}})), 1985);
+    EXPECT_EQ(YearBase(With({{0x412C, Be16(2010)}})), 2010);
+    EXPECT_EQ(YearBase(With({{0xF12C, Bytes{'1', '5'}}})), 2000);  // no number counts as 0
+    EXPECT_EQ(YearBase(With({{0x412C, Be16(15)}, {0x312C, Bytes{99}}})), 1999);  // the later one wins
+}
+
+TEST(StdHeader, ByteCountVariantHalvesCountsAndReadsUnsigned16AsSigned)
+{
+    for (const char* text2 : {"CA01", "ABCL", "xC", "STD1"}) {
+        const bool variant = text2[0] == 'C' || text2[2] == 'C';
+        StdImage image = With({{0x5123, Be16(0xFFFF)}, {0x4124, Be16(1)}, {0x3125, Bytes{2}}});
+        image.text2 = text2;
+        image.countsInBytes = variant;
+        XCStdFile file;
+        ASSERT_TRUE(Opens(image.Header(), file)) << text2;
+        ASSERT_EQ(file.GetHeaderVariables().size(), 3u) << text2;
+        EXPECT_EQ(file.GetHeaderVariables()[0]->value.GetDouble(), variant ? -1.0 : 65535.0) << text2;
+    }
+}
+
+TEST(StdHeader, RecordVariablesMustFitTheRecordLength)
+{
+    StdImage image;
+    image.recordCodes = {0x0139, 0x4005, 0x2006};
+    image.recordLength = 7;  // 4 + 2 + 1
+    EXPECT_TRUE(Opens(image.Header()));
+    image.recordLength = 6;
+    EXPECT_FALSE(Opens(image.Header()));
+    // Arrays without a size exponent take the element count of header variable 426.
+    image = With({{0x41AA, Be16(3)}});
+    image.recordCodes = {0x0139, 0xE010};
+    image.recordLength = 10;
+    EXPECT_TRUE(Opens(image.Header()));
+    image.recordLength = 9;
+    EXPECT_FALSE(Opens(image.Header()));
+}
+
+TEST(StdHeader, ListsOrValuesPastTheHeaderLengthRefused)
+{
+    StdImage values = With({{0x4140, Be16(1)}, {0x4141, Be16(2)}, {0x4193, Be16(3)}});
+    values.headerLength = int(values.Header().size()) - 3;
+    EXPECT_FALSE(Opens(values.Header()));
+    EXPECT_FALSE(Opens(With({{0xFF01, Bytes(100, 'a')}}).Header()));  // a 32768-byte text
+    // Counts in bytes read as counts of codes claim twice as many codes.
+    StdImage misread = With({{0x4123, Be16(1)}});
+    misread.countsInBytes = true;
+    EXPECT_FALSE(Opens(misread.Header()));
+}
+
+TEST(StdHeader, UnitScalesDefaultOrTenToTheHeaderValue)
+{
+    XCStdFile file;
+    ASSERT_TRUE(Opens(With({}).Header(), file));
+    EXPECT_DOUBLE_EQ(file.GetUnitScale(322), 0.001);
+    EXPECT_DOUBLE_EQ(file.GetUnitScale(495), 0.01);
+    EXPECT_EQ(file.GetUnitScale(0x1A5), 0.0);
+    ASSERT_TRUE(Opens(With({{0x4142, Be16(0)}, {0x4140, Be16(0xFFFE)}, {0x4FC7, Be16(2)}}).Header(), file));
+    EXPECT_DOUBLE_EQ(file.GetUnitScale(322), 0.001);  // 10^(0 - 3)
+    EXPECT_DOUBLE_EQ(file.GetUnitScale(320), 0.01);
+    EXPECT_DOUBLE_EQ(file.GetUnitScale(4039), 100.0);
+    EXPECT_EQ(file.GetUnitScale(0x1A5), 0.0);
+}
+
+TEST(StdHeader, IndexNameInsertsIAfterTheLastDot)
+{
+    const std::pair<std::u16string, std::u16string> cases[] = {
+        {u"data.std", u"data.istd"}, {u"a.b.c", u"a.b.ic"}, {u"logs/data", u"logs/datai"}, {u"old.set/data", u"old.iset/data"}};
+    for (const auto& c : cases) {
+        XCStringW out;
+        XCStdFile::MakeIndexFileName(c.first.c_str(), out);
+        EXPECT_EQ(std::u16string(out.GetData()), c.second);
+    }
+}
+
+TEST(StdFile, NeverOpenedOrFailedFileAnswersEmptyAndCreatesNothing)
+{
+    auto file = std::make_unique<XCStdFile>();
+    EXPECT_EQ(file->FindRecordVariable(313), -1);
+    EXPECT_EQ(file->GetRecordCount(), 0);
+    EXPECT_FALSE(file->IsOpen());
+    EXPECT_FALSE(file->GetFirstTime()->IsValid());
+    file->Close();
+    ASSERT_TRUE(Opens(StdImage().Header(), *file));
+    TempFolder folder;
+    EXPECT_FALSE(file->Open(folder.Data("missing.std").c_str(), false));
+    EXPECT_FALSE(std::filesystem::exists(folder / "missing.std") || std::filesystem::exists(folder / "missing.istd"));
+    EXPECT_FALSE(file->IsOpen());
+    EXPECT_EQ(file->FindRecordVariable(313), -1);
+    file.reset();
+}

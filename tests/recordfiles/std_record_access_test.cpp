@@ -1,0 +1,218 @@
+#include "platform/file_system_calls.h"
+#include "recordfiles/std_file.h"
+#include "tests/recordfiles/std_test_files.h"
+
+#include <gtest/gtest.h>
+
+#include <cerrno>
+
+using namespace stdtest;
+
+namespace {
+
+XCTime At(int hour, int minute)
+{
+    XCTime t;
+    t.Set(2021, 3, 1, hour, minute, 0, 0, 0);
+    return t;
+}
+
+// The time stamp followed by `more` codes of `moreBytes` bytes; year base 2015.
+StdImage Image(std::vector<uint16_t> more = {0x41DA}, uint16_t moreBytes = 2)
+{
+    StdImage image;
+    image.headerVariables = {{0x412C, Be16(15)}};
+    image.recordCodes.insert(image.recordCodes.end(), more.begin(), more.end());
+    image.recordLength = uint16_t(5 + moreBytes);
+    return image;
+}
+
+class StdRecords : public ::testing::Test {
+protected:
+    void Create(const StdImage& image)
+    {
+        headerSize_ = image.Header().size();
+        WriteBytes(folder_ / "data.std", image.Header());
+        std::filesystem::remove(folder_ / "data.istd");
+        ASSERT_TRUE(file_.Open(folder_.Data().c_str(), false));
+    }
+    Bytes Data() const { return ReadBytes(folder_ / "data.std"); }
+    void Set(int index, double number)
+    {
+        XCValue value;
+        value.SetDouble(number);
+        file_.SetValue(index, value);
+    }
+    // Sets the time stamp and the second variable (the sample interval of the default image).
+    bool Append(const XCTime& t, double second = 0)
+    {
+        Set(0, t.ToDouble());
+        Set(1, second);
+        return file_.AppendRecord();
+    }
+
+    TempFolder folder_;
+    size_t headerSize_ = 0;
+    XCStdFile file_;
+};
+
+class FixedBlob : public XCStdBlobSource {
+public:
+    explicit FixedBlob(double* firstScale) : firstScale_(firstScale) {}
+    int GetSize() override { return 3; }
+    bool Fill(unsigned char* buffer, int size, const double* scales) override
+    {
+        std::fill(buffer, buffer + size, 'b');
+        *firstScale_ = scales[0];
+        return true;
+    }
+
+private:
+    double* firstScale_;
+};
+
+}  // namespace
+
+TEST_F(StdRecords, AppendedRecordsReopenWithTheirCountAndTimes)
+{
+    Create(Image());
+    EXPECT_TRUE(file_.AppendRecord());  // nothing set: nothing written
+    EXPECT_EQ(Data().size(), headerSize_);
+    for (int minute : {0, 15, 30})
+        ASSERT_TRUE(Append(At(10, minute)));
+    const Bytes data = Data();
+    ASSERT_EQ(data.size(), headerSize_ + 3 * 7);
+    EXPECT_TRUE(XCStdFile::VerifyChecksum(0, data.data() + headerSize_ + 14, 7));
+    EXPECT_EQ(Bytes(data.begin() + std::ptrdiff_t(headerSize_), data.begin() + std::ptrdiff_t(headerSize_) + 4),
+              Be32(Packed(6, 3, 1, 10, 0)));
+    for (bool rebuilt : {false, true}) {
+        file_.Close();
+        if (rebuilt)
+            std::filesystem::remove(folder_ / "data.istd");
+        ASSERT_TRUE(file_.Open(folder_.Data().c_str(), true));
+        EXPECT_EQ(file_.GetRecordCount(), 3);
+        EXPECT_EQ(file_.GetFirstTime()->GetSeconds(), At(10, 0).GetSeconds());
+        EXPECT_EQ(file_.GetLastTime()->GetSeconds(), At(10, 30).GetSeconds());
+    }
+    EXPECT_FALSE(Append(At(11, 0)));  // read-only
+    EXPECT_EQ(Data(), data);
+}
+
+TEST_F(StdRecords, DuplicateKeyRefusedAndTheRecordKeptForAnotherTry)
+{
+    Create(Image({0x41DA, 0x4156}, 4));  // with a kind
+    ASSERT_TRUE(Append(At(10, 0), 60));
+    EXPECT_FALSE(Append(At(10, 0), 60));
+    EXPECT_EQ(Data().size(), headerSize_ + 9);
+    Set(2, 0x2000);  // another kind makes another key
+    EXPECT_TRUE(file_.AppendRecord());
+    EXPECT_EQ(file_.GetRecordCount(), 2);
+    EXPECT_EQ(file_.GetFirstTime()->GetMicroseconds(), 60000);  // the interval in milliseconds
+}
+
+TEST_F(StdRecords, RecordKindAndSampleIntervalFromTheirVariables)
+{
+    Create(Image({0x4156, 0x43D0}, 4));  // kind 342, interval 976 (scaled by 0.001)
+    EXPECT_EQ(file_.FindRecordVariable(0x1139), -1);  // a code with its type is no id
+    Set(1, 0x3005);
+    EXPECT_EQ(file_.GetRecordKind(), 4u);
+    Set(1, 0xF000);
+    EXPECT_EQ(file_.GetRecordKind(), 16u);
+    Set(2, 1.5);
+    EXPECT_EQ(file_.GetSampleInterval(), 1u);
+    Create(Image({0x416A, 0x4157}, 4));  // 362 over 343 / 5, in milliseconds
+    Set(1, 10);
+    Set(2, 50);
+    EXPECT_EQ(file_.GetSampleInterval(), 1000u);
+    Set(2, 0);
+    EXPECT_EQ(file_.GetSampleInterval(), 0u);
+    EXPECT_EQ(file_.GetRecordKind(), 0u);
+    Create(Image({0x41DA, 0x43D0}, 4));  // 474 comes before 976
+    Set(1, 900);
+    Set(2, 1.5);
+    EXPECT_EQ(file_.GetSampleInterval(), 900u);
+}
+
+TEST_F(StdRecords, DeleteRangeRemovesFromFromUpToTo)
+{
+    Create(Image());
+    for (int minute : {0, 10, 20, 30})
+        ASSERT_TRUE(Append(At(10, minute)));
+    const Bytes before = Data();
+    const auto h = std::ptrdiff_t(headerSize_);
+    // One record placed for both ends is itself deleted.
+    ASSERT_TRUE(file_.DeleteRange(At(10, 10), At(10, 10)));
+    EXPECT_TRUE(file_.IsOpen());
+    Bytes expected(before.begin(), before.begin() + h + 7);
+    expected.insert(expected.end(), before.begin() + h + 14, before.end());
+    EXPECT_EQ(Data(), expected);
+    EXPECT_EQ(file_.GetRecordCount(), 3);
+    // The last record stays: only the index is rebuilt.
+    ASSERT_TRUE(file_.DeleteRange(At(10, 30), At(10, 30)));
+    EXPECT_EQ(Data(), expected);
+    EXPECT_EQ(file_.GetRecordCount(), 3);
+    ASSERT_TRUE(file_.DeleteRange(At(10, 0), At(10, 20)));
+    EXPECT_EQ(file_.GetRecordCount(), 2);
+    EXPECT_EQ(file_.GetFirstTime()->GetSeconds(), At(10, 20).GetSeconds());
+    EXPECT_EQ(Data().size(), headerSize_ + 14);
+}
+
+TEST_F(StdRecords, DeleteRangeRefusedWithoutChange)
+{
+    Create(Image());
+    for (int minute : {0, 10, 20})
+        ASSERT_TRUE(Append(At(10, minute)));
+    const Bytes before = Data();
+    EXPECT_FALSE(file_.DeleteRange(XCTime(), At(10, 10)));
+    EXPECT_FALSE(file_.DeleteRange(At(10, 0), XCTime()));
+    EXPECT_FALSE(file_.DeleteRange(At(10, 20), At(10, 0)));  // `to` placed before `from`
+    EXPECT_FALSE(file_.DeleteRange(At(9, 0), At(10, 10)));   // nothing before the first record
+    EXPECT_FALSE(file_.DeleteRange(At(10, 0), At(11, 0)));   // nor after the last
+    file_.Close();
+    EXPECT_FALSE(file_.DeleteRange(At(10, 0), At(10, 10)));
+    EXPECT_EQ(Data(), before);
+}
+
+TEST_F(StdRecords, BlobsFollowTheirRecordsAndAreSkippedByTheRebuild)
+{
+    StdImage image = Image({0x4380});  // blob length
+    image.headerVariables.push_back({0x31E9, Bytes{1}});
+    Create(image);
+    double firstScale = -1;
+    file_.SetBlobSource(std::make_unique<FixedBlob>(&firstScale));
+    ASSERT_TRUE(Append(At(10, 0)));
+    ASSERT_TRUE(Append(At(10, 1)));
+    EXPECT_EQ(firstScale, 0.0);  // U(418), which this header leaves unset
+    const Bytes record = image.Record(Concat({Be32(Packed(6, 3, 1, 10, 1)), Be16(3)}));
+    const Bytes data = Data();
+    EXPECT_EQ(Bytes(data.end() - 10, data.end()), Concat({record, Bytes(3, 'b')}));
+    file_.Close();
+    std::filesystem::remove(folder_ / "data.istd");
+    ASSERT_TRUE(file_.Open(folder_.Data().c_str(), false));
+    EXPECT_EQ(file_.GetRecordCount(), 2);
+    // A negative blob length would walk backwards for ever: the rebuild fails instead.
+    WriteBytes(folder_ / "data.std", Concat({image.Header(), image.Record(Concat({Be32(1), Be16(0xFFF9)}))}));
+    std::filesystem::remove(folder_ / "data.istd");
+    EXPECT_FALSE(file_.Open(folder_.Data().c_str(), false));
+}
+
+TEST_F(StdRecords, FailedRecordWriteLeavesDataAndIndexAsBefore)
+{
+    Create(Image());
+    ASSERT_TRUE(Append(At(10, 0)));
+    const Bytes data = Data();
+    const Bytes index = ReadBytes(folder_ / "data.istd");
+    // Records are the only 7-byte writes.
+    platform::FileSystem().write = [](int fd, const void* buffer, size_t count) -> ssize_t {
+        if (count != 7)
+            return platform::RealFileSystem().write(fd, buffer, count);
+        errno = ENOSPC;
+        return -1;
+    };
+    EXPECT_FALSE(Append(At(10, 5)));
+    platform::FileSystem().write = platform::RealFileSystem().write;
+    EXPECT_EQ(Data(), data);
+    EXPECT_EQ(ReadBytes(folder_ / "data.istd"), index);
+    EXPECT_TRUE(file_.AppendRecord());  // still pending
+    EXPECT_EQ(file_.GetLastTime()->GetSeconds(), At(10, 5).GetSeconds());
+}

@@ -1,0 +1,166 @@
+#include "foundation/value_complex.h"
+#include "recordfiles/std_file.h"
+#include "tests/recordfiles/std_test_files.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+using namespace stdtest;
+
+namespace {
+
+double Decoded(uint16_t code, Bytes bytes)
+{
+    XCValue out;
+    EXPECT_TRUE(XCStdFile::DecodeValue(code, bytes.data(), out, 0));
+    EXPECT_EQ(out.GetType(), XCValueType::Double);
+    return out.GetDouble();
+}
+
+Bytes Encoded(uint16_t code, const XCValue& value)
+{
+    Bytes bytes(size_t(XCStdFile::GetValueSize(code, 0)), 0xAA);
+    EXPECT_TRUE(XCStdFile::EncodeValue(code, bytes.data(), value, 0));
+    return bytes;
+}
+
+Bytes Encoded(uint16_t code, double number)
+{
+    XCValue value;
+    value.SetDouble(number);
+    return Encoded(code, value);
+}
+
+std::u16string DecodedText(uint16_t code, Bytes bytes)
+{
+    XCValue out;
+    EXPECT_TRUE(XCStdFile::DecodeValue(code, bytes.data(), out, 0));
+    return out.GetWideString() != nullptr ? out.GetWideString()->GetData() : u"(none)";
+}
+
+}  // namespace
+
+TEST(StdValueCodec, FieldSizesByTypeAndExponent)
+{
+    EXPECT_EQ(XCStdFile::GetValueSize(0xE000, 5), 10);  // count elements of two bytes
+    EXPECT_EQ(XCStdFile::GetValueSize(0xE300, 5), 8);   // 2^3 bytes whatever the count
+    EXPECT_EQ(XCStdFile::GetValueSize(0xF000, 0), 1);
+    EXPECT_EQ(XCStdFile::GetValueSize(0xF200, 0), 4);
+    EXPECT_EQ(XCStdFile::GetValueSize(0xE000, 0x7FFFFFFF), 0x7FFFFFFF);  // no overflow
+    const int sizes[] = {4, 4, 1, 1, 2, 2, 4, 8, 8, 0, 0, 0, 0, 0};
+    for (int type = 0; type < 14; ++type)
+        EXPECT_EQ(XCStdFile::GetValueSize(uint16_t(type << 12 | 0x123), 0), sizes[type]) << type;
+    // Types 9 to 0xD neither decode nor encode.
+    Bytes bytes = {1, 2, 3, 4};
+    XCValue value;
+    value.SetDouble(7.0);
+    EXPECT_FALSE(XCStdFile::EncodeValue(0x9000, bytes.data(), value, 0));
+    EXPECT_EQ(bytes, (Bytes{1, 2, 3, 4}));
+    EXPECT_FALSE(XCStdFile::DecodeValue(0xD000, bytes.data(), value, 0));
+    EXPECT_EQ(value.GetType(), XCValueType::Empty);
+}
+
+TEST(StdValueCodec, IntegerAndFixedPointFieldsBothWays)
+{
+    EXPECT_EQ(Decoded(0x0001, {0xFF, 0xFF, 0xFF, 0xFF}), -1.0);
+    EXPECT_EQ(Decoded(0x1001, {0xFF, 0xFF, 0xFF, 0xFF}), 4294967295.0);
+    EXPECT_EQ(Decoded(0x2001, {0xFF}) + Decoded(0x3001, {0xFF}), 254.0);
+    EXPECT_EQ(Decoded(0x4001, {0xFF, 0xFE}) + Decoded(0x5001, {0xFF, 0xFE}), 65532.0);
+    EXPECT_EQ(Decoded(0x6001, {0x01, 0x00, 0x00, 0x01}), 16777216.0);  // through single precision
+    const Bytes fiveAndAHalf = {0, 0, 0, 5, 0, 0, 0x01, 0xF4};
+    EXPECT_EQ(Decoded(0x8001, fiveAndAHalf), 5.5);
+    EXPECT_EQ(Encoded(0x8001, 5.5), fiveAndAHalf);
+    EXPECT_EQ(Encoded(0x8001, -1.25), (Bytes{0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0x06}));
+    EXPECT_EQ(Decoded(0x8001, Encoded(0x8001, -1.25)), -1.25);
+    // The double is the one little-endian field.
+    EXPECT_EQ(Encoded(0x7001, 1.0), (Bytes{0, 0, 0, 0, 0, 0, 0xF0, 0x3F}));
+    EXPECT_EQ(Decoded(0x7001, Encoded(0x7001, -123.456)), -123.456);
+    // Out of range: the low bits; beyond 32 bits and NaN truncate to -2^31 first.
+    EXPECT_EQ(Encoded(0x4001, 70000), (Bytes{0x11, 0x70}));
+    EXPECT_EQ(Encoded(0x4001, 1e10), (Bytes{0x00, 0x00}));
+    EXPECT_EQ(Encoded(0x0001, std::nan("")), (Bytes{0x80, 0x00, 0x00, 0x00}));
+}
+
+TEST(StdValueCodec, TextIsUtf8CutToItsFieldAndPaddedWithZeros)
+{
+    XCValue text;
+    text.SetWideString(u"abcdef");
+    EXPECT_EQ(Encoded(0xF201, text), (Bytes{'a', 'b', 'c', 'd'}));
+    EXPECT_EQ(DecodedText(0xF201, {'a', 'b', 'c', 'd'}), u"abcd");
+    text.SetWideString(u"\u00E9");
+    EXPECT_EQ(Encoded(0xF201, text), (Bytes{0xC3, 0xA9, 0, 0}));
+    EXPECT_EQ(DecodedText(0xF201, {0xC3, 0xA9, 0, 'x'}), u"\u00E9");
+    EXPECT_EQ(Encoded(0xF001, text), (Bytes{0xC3}));  // cut inside the character
+    EXPECT_EQ(Encoded(0xF201, 42.0), (Bytes{0, 0, 0, 0}));
+}
+
+TEST(StdValueCodec, ArraysTravelThroughFOPayloads)
+{
+    XCValueComplexFO two;
+    two.values = {-2.0, 300.7};
+    two.indices = {1, 2};
+    XCValue value;
+    value.SetComplex(&two);
+    const Bytes field = Encoded(0xE301, value);
+    EXPECT_EQ(field, (Bytes{0xFF, 0xFE, 0x01, 0x2C, 0, 0, 0, 0}));
+    XCValue out;
+    ASSERT_TRUE(XCStdFile::DecodeValue(0xE301, field.data(), out, 0));
+    ASSERT_EQ(out.GetComplex()->GetType(), 2u);
+    const auto* array = static_cast<const XCValueComplexFO*>(out.GetComplex());
+    EXPECT_EQ(array->values, (std::vector<double>{-2, 300, 0, 0}));
+    EXPECT_EQ(array->indices, (std::vector<double>{1, 2, 3, 4}));
+    // Without a size exponent the caller's count decides: a header's 0 gives an empty array.
+    ASSERT_TRUE(XCStdFile::DecodeValue(0xE001, field.data(), out, 0));
+    EXPECT_TRUE(static_cast<const XCValueComplexFO*>(out.GetComplex())->values.empty());
+    EXPECT_EQ(Encoded(0xE201, 5.0), (Bytes{0, 0, 0, 0}));  // no FO payload: zeros
+}
+
+// Record values are scaled by id with the header's unit scales.
+class StdScaledValues : public ::testing::Test {
+protected:
+    // Time stamp, 40 (wrapping U(495)), 1774 (U(418), else U(4039), else 1), 63 (fixed 0.01).
+    void SetUp() override
+    {
+        StdImage image;
+        image.recordCodes = {0x0139, 0x4028, 0x46EE, 0x003F};
+        image.recordLength = 13;
+        WriteBytes(folder_ / "data.std", image.Header());
+        ASSERT_TRUE(file_.Open(folder_.Data().c_str(), false));
+    }
+    double SetAndGet(int index, double number)
+    {
+        XCValue value;
+        value.SetDouble(number);
+        file_.SetValue(index, value);
+        file_.GetValue(index, value);
+        return value.GetDouble();
+    }
+    // The raw field as the appended record holds it in the file.
+    Bytes Appended(int index)
+    {
+        EXPECT_TRUE(file_.AppendRecord());
+        const Bytes all = ReadBytes(folder_ / "data.std");
+        const auto& variable = *file_.GetRecordVariables()[size_t(index)];
+        const auto start = all.end() - file_.GetRecordLength() + variable.offset;
+        return Bytes(start, start + XCStdFile::GetValueSize(variable.code, 0));
+    }
+
+    TempFolder folder_;
+    XCStdFile file_;
+};
+
+TEST_F(StdScaledValues, WrapFixedFactorAndFallbackScales)
+{
+    // Raw 150 at 0.01 is 1.5, which wraps to -0.5; -0.5 is stored as -50.
+    EXPECT_DOUBLE_EQ(SetAndGet(1, 1.5), -0.5);
+    EXPECT_DOUBLE_EQ(SetAndGet(1, -0.5), -0.5);
+    // 1.23 / 0.01 would truncate to 122; the fixed factor is undone by * 100.
+    EXPECT_DOUBLE_EQ(SetAndGet(3, 1.23), 1.23);
+    EXPECT_EQ(Appended(1), Encoded(0x4028, -50.0));
+    EXPECT_EQ(Appended(3), Encoded(0x003F, 123));
+    EXPECT_EQ(SetAndGet(2, 1234), 1234.0);  // U(418) and U(4039) both unset
+    XCValue out;
+    file_.GetValue(4, out);  // one past the last variable
+    EXPECT_EQ(out.GetDouble(), 0.0);
+}
