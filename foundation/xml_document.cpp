@@ -12,6 +12,9 @@ namespace {
 
 constexpr char kDeclaration[] = "<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\"?>";
 
+// Far above any configuration; larger "files" (or a folder's odd length) are refused unread.
+constexpr int64_t kMaxFileSize = 16 * 1024 * 1024;
+
 // Scratch strings that may hold a long text take the large reserve.
 constexpr int32_t kLongText = 4095;
 
@@ -59,7 +62,7 @@ bool XmlDocument::Load()
     if (!file.Open(FileSystemPath(fileName_), platform::File::Mode::ReadOnly))
         return false;
     const int64_t length = file.Length();
-    if (length < 0)
+    if (length < 0 || length > kMaxFileSize)
         return false;
     std::vector<char> text(static_cast<size_t>(length) + 1, 0);
     const int64_t got = file.Read(text.data(), static_cast<uint64_t>(length));

@@ -2,6 +2,7 @@
 
 #include "devicelink/rs_device_connection.h"
 #include "tests/support/pty_port.h"
+#include "tests/support/temporary_ports_folder.h"
 
 #include <gtest/gtest.h>
 
@@ -64,7 +65,8 @@ TEST(AsciiReply, OverlongReplyIsCutToTheBuffer)
 
 TEST(AsciiExchange, CommandGoesOutAsItStandsAndRepliesOneByteARead)
 {
-    testsupport::PtyPort pty(31);
+    const TemporaryPortsFolder ports;
+    testsupport::PtyPort pty(ports.LinkPath(31));
     XCRSDeviceConnection connection(31);
     ASSERT_TRUE(connection.Open());
     auto transaction = DefaultCommand();

@@ -2,6 +2,7 @@
 #include "devicelink/modbus_transaction.h"
 #include "devicelink/rs_device_connection.h"
 #include "tests/support/pty_port.h"
+#include "tests/support/temporary_ports_folder.h"
 
 #include <gtest/gtest.h>
 #include <modbus/modbus.h>
@@ -74,8 +75,9 @@ uint16_t Register(XCModBusTransaction& reply, uint32_t reg)
 
 TEST(LibmodbusSlave, ReadWriteReadBackAndOutOfMapException)
 {
-    PtyPort ours(kPort);
-    PtyPort theirs(kPort + 1);
+    const TemporaryPortsFolder ports;
+    PtyPort ours(ports.LinkPath(kPort));
+    PtyPort theirs(ports.LinkPath(kPort + 1));
     std::atomic<bool> stop{false};
     std::atomic<bool> ready{false};
     testsupport::Peer relay([&] { Relay(ours.Master(), theirs.Master(), stop); });

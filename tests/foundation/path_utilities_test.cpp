@@ -7,6 +7,7 @@
 
 #include <cerrno>
 #include <cstdlib>
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -43,6 +44,7 @@ TEST(CreateDirectories, CreatesFromTheTopAndTellsWhetherTheDeepestWasNew)
     EXPECT_TRUE(platform::FileExists(base + "/other"));
     EXPECT_FALSE(platform::FileExists(base + "/other/logs"));
     EXPECT_TRUE(CreateDirectoriesForPath(Widen(base + "/ends/").c_str()));
+    std::filesystem::remove_all(base);
 }
 
 TEST(CreateDirectories, SplitsAtBackslashesFirstAndCallsForEveryPrefix)

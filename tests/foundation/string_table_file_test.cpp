@@ -4,6 +4,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <string>
 #include <utility>
@@ -64,6 +65,8 @@ protected:
         char pattern[] = "/tmp/kestrovane-stc-XXXXXX";
         folder_ = mkdtemp(pattern);
     }
+
+    void TearDown() override { std::filesystem::remove_all(folder_); }
 
     std::string Write(const std::string& bytes, const std::string& name = "table.stc")
     {

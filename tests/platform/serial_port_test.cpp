@@ -1,6 +1,7 @@
 #include "platform/serial_port.h"
 
 #include "tests/support/pty_port.h"
+#include "tests/support/temporary_ports_folder.h"
 
 #include <gtest/gtest.h>
 
@@ -36,42 +37,41 @@ bool OpenRaw(platform::SerialPort& port, const char16_t* name)
     return port.Open(name) && port.SetLineSettings(settings);
 }
 
+class SerialPort : public ::testing::Test {
+protected:
+    TemporaryPortsFolder ports;
+};
+
 }  // namespace
 
-TEST(SerialDevicePath, PortNumberNamesLinkOrTtyS)
+TEST_F(SerialPort, PortNumberNamesLinkOrTtySAndOtherNamesNothing)
 {
-    testsupport::PortsFolder();
     // Without a link, COMn is the n-th UART, counted from ttyS0.
     EXPECT_EQ(platform::SerialDevicePath(u"\\\\.\\COM1"), "/dev/ttyS0");
     EXPECT_EQ(platform::SerialDevicePath(u"\\\\.\\COM256"), "/dev/ttyS255");
-    PtyPort pty(12);
-    EXPECT_EQ(platform::SerialDevicePath(u"\\\\.\\COM12"), testsupport::PortsFolder() + "com12");
-    // Names that stand for no port.
+    PtyPort pty(ports.LinkPath(12));
+    EXPECT_EQ(platform::SerialDevicePath(u"\\\\.\\COM12"), ports.LinkPath(12));
     for (const char16_t* name : {u"\\\\.\\COM-1", u"\\\\.\\COM0", u"\\\\.\\COM", u"COM3", u"\\\\.\\COM3x",
                                  u"\\\\.\\COM99999999999", u""}) {
         EXPECT_EQ(platform::SerialDevicePath(name), "");
     }
-}
 
-TEST(SerialPort, OpenFailsForNoDeviceAndDanglingLink)
-{
     platform::SerialPort port;
     EXPECT_FALSE(port.Open(u"\\\\.\\COM-1"));
     // A link whose device has gone does not fall back to a UART.
-    const std::string link = testsupport::PortsFolder() + "com40";
+    const std::string link = ports.LinkPath(40);
     symlink("/dev/no-such-tty", link.c_str());
     EXPECT_FALSE(port.Open(u"\\\\.\\COM40"));
     unlink(link.c_str());
-    // A link to something that is not a terminal.
+    // Something that is not a terminal.
     symlink("/dev/null", link.c_str());
     EXPECT_FALSE(port.Open(u"\\\\.\\COM40"));
-    unlink(link.c_str());
     EXPECT_FALSE(port.IsOpen());
 }
 
-TEST(SerialPort, SecondOpenRefusedInThisAndAnotherProcessUntilClosed)
+TEST_F(SerialPort, SecondOpenRefusedInThisAndAnotherProcessUntilClosed)
 {
-    PtyPort pty(3);
+    PtyPort pty(ports.LinkPath(3));
     platform::SerialPort first;
     ASSERT_TRUE(first.Open(u"\\\\.\\COM3"));
 
@@ -90,9 +90,9 @@ TEST(SerialPort, SecondOpenRefusedInThisAndAnotherProcessUntilClosed)
     EXPECT_TRUE(second.Open(u"\\\\.\\COM3"));
 }
 
-TEST(SerialPort, ReadReturnsWhenAllArrivedOrAfterItsTimeout)
+TEST_F(SerialPort, ReadReturnsWhenAllArrivedOrAfterItsTimeout)
 {
-    PtyPort pty(4);
+    PtyPort pty(ports.LinkPath(4));
     platform::SerialPort port;
     ASSERT_TRUE(OpenRaw(port, u"\\\\.\\COM4"));
     uint8_t buffer[64];
@@ -126,9 +126,9 @@ TEST(SerialPort, ReadReturnsWhenAllArrivedOrAfterItsTimeout)
     EXPECT_EQ(Bytes(buffer, buffer + received), (Bytes{0, 1, 2, 3, 4, 5}));
 }
 
-TEST(SerialPort, RawLineKeepsEveryByteAndPurgeDropsPendingInput)
+TEST_F(SerialPort, RawLineKeepsEveryByteAndPurgeDropsPendingInput)
 {
-    PtyPort pty(5);
+    PtyPort pty(ports.LinkPath(5));
     platform::SerialPort port;
     ASSERT_TRUE(OpenRaw(port, u"\\\\.\\COM5"));
     ASSERT_TRUE(port.SetReadTimeouts({1, 200}));
@@ -156,9 +156,9 @@ TEST(SerialPort, RawLineKeepsEveryByteAndPurgeDropsPendingInput)
     EXPECT_EQ(received, 0u);
 }
 
-TEST(SerialPort, HungUpLineWaitsItsTimeoutWithoutSpinning)
+TEST_F(SerialPort, HungUpLineWaitsItsTimeoutWithoutSpinning)
 {
-    PtyPort pty(6);
+    PtyPort pty(ports.LinkPath(6));
     platform::SerialPort port;
     ASSERT_TRUE(OpenRaw(port, u"\\\\.\\COM6"));
     ASSERT_TRUE(port.SetReadTimeouts({1, 300}));
@@ -177,9 +177,9 @@ TEST(SerialPort, HungUpLineWaitsItsTimeoutWithoutSpinning)
     EXPECT_LT((CpuSeconds() - cpuStart) * 1000, 0.1 * elapsed) << "a dead line must not spin";
 }
 
-TEST(SerialPort, StalledLineEndsWriteShortInsteadOfHanging)
+TEST_F(SerialPort, StalledLineEndsWriteShortInsteadOfHanging)
 {
-    PtyPort pty(8);
+    PtyPort pty(ports.LinkPath(8));
     platform::SerialPort port;
     ASSERT_TRUE(OpenRaw(port, u"\\\\.\\COM8"));
     // Nobody reads the other end, so the line's buffers fill and it stops taking bytes.

@@ -1,10 +1,11 @@
 #pragma once
-// A pseudo-terminal published as port COMn: the program opens the slave side through the link
-// comN in a temporary per-user ports folder, and the test plays the device on the master side.
+// A pseudo-terminal published as a serial port: the program opens the slave side through a link
+// (comN in a TemporaryPortsFolder), and the test plays the device on the master side.
 #include <cerrno>
 #include <chrono>
 #include <cstdint>
 #include <cstdlib>
+#include <utility>
 #include <fcntl.h>
 #include <poll.h>
 #include <stdexcept>
@@ -19,26 +20,9 @@ namespace testsupport {
 
 using Bytes = std::vector<uint8_t>;
 
-// The ports folder of a temporary XDG_CONFIG_HOME, made once per test process.
-inline const std::string& PortsFolder()
-{
-    static const std::string folder = [] {
-        char pattern[] = "/tmp/kestrovane-ports-XXXXXX";
-        const std::string home = mkdtemp(pattern);
-        setenv("XDG_CONFIG_HOME", home.c_str(), 1);
-        std::string path = home;
-        for (const char* part : {"/Orvastel", "/Kestrovane", "/ports"}) {
-            path += part;
-            mkdir(path.c_str(), 0700);
-        }
-        return path + "/";
-    }();
-    return folder;
-}
-
 class PtyPort {
 public:
-    explicit PtyPort(int portNumber) : link_(PortsFolder() + "com" + std::to_string(portNumber))
+    explicit PtyPort(std::string linkPath) : link_(std::move(linkPath))
     {
         master_ = posix_openpt(O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
         if (master_ < 0 || grantpt(master_) != 0 || unlockpt(master_) != 0) {
