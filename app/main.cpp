@@ -5,5 +5,8 @@ CKestrovaneApp theApp;
 
 int main(int argc, char** argv)
 {
-    return platform::ui::RunWxApplication(argc, argv, [] { theApp.InitInstance(); });
+    return platform::ui::RunWxApplication(argc, argv, [] {
+        theApp.InitInstance();
+        return 0;
+    });
 }
