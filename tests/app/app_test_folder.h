@@ -1,7 +1,6 @@
 #pragma once
 #include "app/res/program_resources.h"
 #include "foundation/string_table_file.h"
-#include "platform/ui/dialog.h"
 #include "platform/ui/headless_backend.h"
 #include "tests/support/temporary_folder.h"
 #include "tests/support/temporary_ports_folder.h"
@@ -11,17 +10,15 @@
 #include <fstream>
 #include <map>
 #include <sstream>
-#include <string>
 #include <unistd.h>
 
-// A test of the application's dialogs: a temporary current directory (where default.xcfg
-// lives), a ports folder of its own, the English texts and the headless user interface.
+// A dialog test: its own current directory (where default.xcfg lives) and ports folder, the
+// English texts and the headless user interface.
 class AppTestFolder : public testing::Test {
 protected:
     void SetUp() override
     {
         folder_ = MakeTemporaryFolder("kestrovane-app-");
-        ASSERT_FALSE(folder_.empty());
         ASSERT_EQ(chdir(folder_.c_str()), 0);
         ASSERT_TRUE(g_StringTable.Load(KESTROVANE_PROGRAM_DIR "/Kestrovane.en.stc"));
         RegisterProgramResources();
@@ -31,16 +28,14 @@ protected:
         EXPECT_EQ(chdir("/"), 0);
         RemoveTree(folder_);
     }
-
     void WriteFile(const std::string& name, const std::string& content)
     {
-        std::ofstream(folder_ + "/" + name, std::ios::binary | std::ios::trunc) << content;
+        std::ofstream(folder_ + "/" + name, std::ios::binary) << content;
     }
     std::string ReadFile(const std::string& name)
     {
-        std::ifstream in(folder_ + "/" + name, std::ios::binary);
         std::stringstream text;
-        text << in.rdbuf();
+        text << std::ifstream(folder_ + "/" + name, std::ios::binary).rdbuf();
         return text.str();
     }
     static std::u16string Text(uint16_t id)
@@ -55,14 +50,14 @@ protected:
     std::string folder_;
 };
 
-// What a dialog shows, taken while it runs.
+// What a running dialog shows.
 struct Screen {
     std::u16string title;
     std::map<int, std::u16string> text;
     std::map<int, bool> enabled;
     int selection = -2;
 
-    static Screen Of(platform::ui::Dialog& dialog, int listId)
+    static Screen Of(platform::ui::Dialog& dialog, int listId = 0)
     {
         Screen screen;
         screen.title = dialog.GetWindowText();

@@ -14,12 +14,11 @@
 #include <gtest/gtest.h>
 
 #include <csignal>
-#include <cstdlib>
 #include <fstream>
 #include <sys/wait.h>
 #include <unistd.h>
 
-using platform::ui::Dialog;
+using namespace platform::ui;
 
 namespace {
 
@@ -27,23 +26,23 @@ const char16_t kLanguageFailure[] = u"Unable to load specific language libraries
 
 std::string ProgramFolder()
 {
-    char path[4096];
-    const ssize_t length = readlink("/proc/self/exe", path, sizeof path - 1);
-    std::string folder(path, length > 0 ? static_cast<size_t>(length) : 0);
-    return folder.substr(0, folder.find_last_of('/'));
+    char path[4096] = {};
+    (void)!readlink("/proc/self/exe", path, sizeof path - 1);
+    const std::string file = path;
+    return file.substr(0, file.find_last_of('/'));
 }
 
-std::u16string TableText(const std::string& file, uint16_t id)
+std::u16string FileText(const char* code, uint16_t id)
 {
     XCStringTableFile table;
     XCStringW text;
-    if (table.Load(file.c_str()))
-        table.GetString(text, id);
+    table.Load((ProgramFolder() + "/Kestrovane." + code + ".stc").c_str());
+    table.GetString(text, id);
     return std::u16string(text.GetData(), static_cast<size_t>(text.GetLength()));
 }
 
-// Each start has its own settings store, ports, instance lock and user language; the program
-// folder is this test's own, shared by no other test.
+// Each start has its own settings store, ports, instance lock and user language, in this
+// test's own program folder.
 class StartUp : public testing::Test {
 protected:
     void SetUp() override
@@ -57,121 +56,87 @@ protected:
     }
     void TearDown() override { RemoveTree(runtime_); }
 
-    void StoreLanguage(const std::vector<uint8_t>& data, platform::SettingType type)
+    void StoreLanguage(platform::SettingType type, const std::vector<uint8_t>& data)
     {
         platform::SettingsKey key;
         ASSERT_TRUE(key.Create(kSettingsKeyPath));
         ASSERT_TRUE(key.SetValue("Language", type, data));
     }
-    void StoreLanguage(const std::u16string& code)
-    {
-        platform::SettingsKey key;
-        ASSERT_TRUE(key.Create(kSettingsKeyPath));
-        ASSERT_TRUE(key.SetString("Language", code));
-    }
     static std::u16string StoredLanguage()
     {
-        platform::SettingsKey key;
         std::u16string code = u"(none)";
+        platform::SettingsKey key;
         if (key.Open(kSettingsKeyPath))
             key.QueryString("Language", 32, code);
         return code;
     }
-    // Starts the program; a main window that opens is closed at once, its port label taken.
-    void Start(bool windowExpected, std::u16string* portLabel = nullptr)
+    // Starts the program; the main window, when expected, is closed at once. Returns the
+    // window's port label, or the last message box's text.
+    std::u16string Start(bool windowExpected)
     {
-        bool opened = false;
+        std::u16string seen = u"(nothing)";
         if (windowExpected) {
-            ui_.Call([&opened, portLabel](Dialog& dialog) {
-                opened = dialog.Layout().id == IDD_KESTROVANE_DIALOG;
-                if (portLabel)
-                    *portLabel = dialog.GetDlgItem(IDC_PORT_LABEL).GetWindowText();
-            });
+            ui_.Call([&seen](Dialog& dialog) { seen = dialog.GetDlgItem(IDC_PORT_LABEL).GetWindowText(); });
             ui_.CloseWindow();
+        } else {
+            ui_.AnswerMessageBox(IDOK);
         }
-        CKestrovaneApp app;
-        EXPECT_FALSE(app.InitInstance());
-        EXPECT_EQ(opened, windowExpected);
+        EXPECT_FALSE(CKestrovaneApp().InitInstance());
         EXPECT_EQ(ui_.StepsLeft(), 0u);
         EXPECT_EQ(ui_.Failure(), "");
-    }
-    std::u16string LastMessage() const
-    {
-        return ui_.MessageBoxes().empty() ? u"(none)" : ui_.MessageBoxes().back().text;
+        return windowExpected || ui_.MessageBoxes().empty() ? seen : ui_.MessageBoxes().back().text;
     }
 
     TemporaryPortsFolder ports_;
-    platform::ui::HeadlessBackend ui_;
+    HeadlessBackend ui_;
     std::string runtime_;
 };
 
 }  // namespace
 
-TEST_F(StartUp, StoredLanguageIsUsedAsItStands)
+TEST_F(StartUp, LanguageIsTheStoredOneElseDerivedFromTheUser)
 {
-    // A code without its file: the fixed text, and the stored code stays.
-    StoreLanguage(u"de");
-    ui_.AnswerMessageBox(platform::ui::IDOK);
-    Start(false);
-    EXPECT_EQ(LastMessage(), kLanguageFailure);
-    EXPECT_EQ(ui_.MessageBoxes().back().type, platform::ui::MB_OK);
+    // No key, a French user: English, stored.
+    EXPECT_EQ(Start(true), FileText("en", kTextPort));
+    EXPECT_EQ(StoredLanguage(), u"en");
+    // A stored code is used as it stands, whatever the user's language.
+    StoreLanguage(platform::SettingType::String, {'e', 0, 's', 0, 0, 0});
+    EXPECT_EQ(Start(true), FileText("es", kTextPort));
+    // A stored code without its file: the fixed text, and the code stays.
+    StoreLanguage(platform::SettingType::String, {'d', 0, 'e', 0, 0, 0});
+    EXPECT_EQ(Start(false), kLanguageFailure);
     EXPECT_EQ(StoredLanguage(), u"de");
-    // Spanish stored, French user: Spanish texts.
-    StoreLanguage(u"es");
-    std::u16string portLabel;
-    Start(true, &portLabel);
-    EXPECT_EQ(portLabel, TableText(ProgramFolder() + "/Kestrovane.es.stc", kTextPort));
-    EXPECT_NE(portLabel, TableText(ProgramFolder() + "/Kestrovane.en.stc", kTextPort));
-    EXPECT_EQ(StoredLanguage(), u"es");
-    EXPECT_EQ(ui_.Failure(), "");
-}
-
-TEST_F(StartUp, LanguageDerivedFromTheUserIsStored)
-{
-    // No key at all, a French user: English, and the key is created.
-    Start(true);
-    EXPECT_EQ(StoredLanguage(), u"en");
-    // A Spanish user of any country, over a stored code too long to count.
+    // A Spanish user of any country gets Spanish over a stored code too long to count...
     setenv("LANG", "es_AR.UTF-8", 1);
-    StoreLanguage(std::u16string(32, u'e'));
+    StoreLanguage(platform::SettingType::String, std::vector<uint8_t>(66, 'e'));
+    EXPECT_EQ(Start(true), FileText("es", kTextPort));
+    EXPECT_EQ(StoredLanguage(), u"es");
+    // ...and over a value of another type.
+    StoreLanguage(platform::SettingType::Dword, {0x0A, 0, 0, 0});
     Start(true);
     EXPECT_EQ(StoredLanguage(), u"es");
-    // A stored value of another type counts as absent and is written over as a string.
-    setenv("LANG", "en_GB.UTF-8", 1);
-    StoreLanguage({0x0A, 0, 0, 0}, platform::SettingType::Dword);
-    Start(true);
-    EXPECT_EQ(StoredLanguage(), u"en");
-    EXPECT_EQ(ui_.Failure(), "");
 }
 
 TEST_F(StartUp, SettingsThatCannotBeStoredEndTheStart)
 {
     std::ofstream(ports_.ConfigHome() + "/file") << "x";
     setenv("XDG_CONFIG_HOME", (ports_.ConfigHome() + "/file/config").c_str(), 1);
-    ui_.AnswerMessageBox(platform::ui::IDOK);
-    ui_.AnswerMessageBox(platform::ui::IDOK);
-    Start(false);
+    ui_.AnswerMessageBox(IDOK);
+    EXPECT_EQ(Start(false), kLanguageFailure);
     ASSERT_EQ(ui_.MessageBoxes().size(), 2u);
-    EXPECT_EQ(ui_.MessageBoxes()[0].text, TableText(ProgramFolder() + "/Kestrovane.en.stc", kTextSettingsKeyNotCreated));
-    EXPECT_EQ(ui_.MessageBoxes()[1].text, kLanguageFailure);
-    setenv("XDG_CONFIG_HOME", ports_.ConfigHome().c_str(), 1);
+    EXPECT_EQ(ui_.MessageBoxes()[0].text, FileText("en", kTextSettingsKeyNotCreated));
 }
 
 TEST_F(StartUp, SecondInstanceIsRefusedButAKilledOneDoesNotBlock)
 {
-    // Another instance holds the guard: text 2, and no window.
     platform::SingleInstanceGuard running;
     ASSERT_EQ(running.Acquire("Kestrovane 1.0 Semaphore"), platform::SingleInstanceGuard::Outcome::Acquired);
-    ui_.AnswerMessageBox(platform::ui::IDOK);
-    Start(false);
-    EXPECT_EQ(LastMessage(), TableText(ProgramFolder() + "/Kestrovane.en.stc", kTextAnotherInstance));
+    EXPECT_EQ(Start(false), FileText("en", kTextAnotherInstance));
     running.Release();
 
-    // An instance that was killed leaves nothing behind.
     int ready[2];
     ASSERT_EQ(pipe(ready), 0);
     const pid_t child = fork();
-    ASSERT_GE(child, 0);
     if (child == 0) {
         platform::SingleInstanceGuard guard;
         guard.Acquire("Kestrovane 1.0 Semaphore");
@@ -183,21 +148,14 @@ TEST_F(StartUp, SecondInstanceIsRefusedButAKilledOneDoesNotBlock)
     ASSERT_EQ(read(ready[0], &byte, 1), 1);
     kill(child, SIGKILL);
     waitpid(child, nullptr, 0);
-    close(ready[0]);
-    close(ready[1]);
     Start(true);
-    EXPECT_EQ(ui_.Failure(), "");
 }
 
 TEST_F(StartUp, FilesAreFoundBesideTheProgramFromAnyWorkingFolder)
 {
     ASSERT_EQ(chdir(runtime_.c_str()), 0);
     Start(true);
-    char cwd[4096];
-    ASSERT_NE(getcwd(cwd, sizeof cwd), nullptr);
-    EXPECT_EQ(std::string(cwd), ProgramFolder());
-    std::ifstream configuration(ProgramFolder() + "/default.xcfg");
-    EXPECT_TRUE(configuration.good()) << "default.xcfg is written beside the program";
+    EXPECT_TRUE(std::ifstream(ProgramFolder() + "/default.xcfg").good());
     EXPECT_FALSE(std::ifstream(runtime_ + "/default.xcfg").good());
 }
 
@@ -205,10 +163,7 @@ TEST_F(StartUp, EmptyLanguageTableStartsWithEmptyTexts)
 {
     const std::string empty = ProgramFolder() + "/Kestrovane.zz.stc";
     std::ofstream(empty, std::ios::binary).write("\0\0", 2);
-    StoreLanguage(u"zz");
-    std::u16string portLabel = u"(not read)";
-    Start(true, &portLabel);
-    EXPECT_EQ(portLabel, u"");
+    StoreLanguage(platform::SettingType::String, {'z', 0, 'z', 0, 0, 0});
+    EXPECT_EQ(Start(true), u"");
     std::remove(empty.c_str());
-    EXPECT_EQ(ui_.Failure(), "");
 }
