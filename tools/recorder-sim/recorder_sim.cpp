@@ -117,16 +117,16 @@ struct Options {
 };
 
 using Bytes = std::vector<uint8_t>;
-using Clock = timespec;
+using Instant = timespec;  // on the monotonic clock
 
-Clock Now()
+Instant Now()
 {
-    Clock now;
+    Instant now;
     clock_gettime(CLOCK_MONOTONIC, &now);
     return now;
 }
 
-Clock AddNanoseconds(Clock t, long long nanoseconds)
+Instant AddNanoseconds(Instant t, long long nanoseconds)
 {
     long long total = static_cast<long long>(t.tv_nsec) + nanoseconds;
     t.tv_sec += static_cast<time_t>(total / 1000000000LL);
@@ -134,14 +134,14 @@ Clock AddNanoseconds(Clock t, long long nanoseconds)
     return t;
 }
 
-long long NanosecondsBetween(Clock from, Clock to)
+long long NanosecondsBetween(Instant from, Instant to)
 {
     return (static_cast<long long>(to.tv_sec) - from.tv_sec) * 1000000000LL + (to.tv_nsec - from.tv_nsec);
 }
 
 // Waits until `fd` is readable (fd >= 0) or `deadline` (null: none) passes, while the stop
 // signals are let through. Returns false once a stop was requested.
-bool WaitFor(int fd, const Clock* deadline, sigset_t* openMask, bool* readable = nullptr)
+bool WaitFor(int fd, const Instant* deadline, sigset_t* openMask, bool* readable = nullptr)
 {
     pollfd watch = {fd, POLLIN, 0};
     long long left = deadline ? NanosecondsBetween(Now(), *deadline) : 0;
@@ -321,7 +321,7 @@ class Recorder {
     unsigned pageSize_;
     bool clockTicks_ = false;
     time_t clockUtc_ = 0;  // while ticking: the clock's time at clockSetAt_
-    Clock clockSetAt_ = {};
+    Instant clockSetAt_ = {};
     uint32_t clockFixed_ = 0;
 };
 
@@ -626,9 +626,9 @@ class Server {
 
 bool Server::Run()
 {
-    Clock lastByte = Now();
+    Instant lastByte = Now();
     while (!gStopRequested) {
-        Clock gapEnd = AddNanoseconds(lastByte, kResyncGapNanoseconds);
+        Instant gapEnd = AddNanoseconds(lastByte, kResyncGapNanoseconds);
         bool readable = false;
         if (!WaitFor(port_.Master(), pending_.empty() ? nullptr : &gapEnd, openMask_, &readable)) break;
         if (readable) {
@@ -701,7 +701,7 @@ const Fault& Server::FaultFor(unsigned request) const
 // Writes at the line's pace: each byte leaves when its ten bits would have been sent.
 bool Server::Transmit(const uint8_t* data, size_t count)
 {
-    Clock start = Now();
+    Instant start = Now();
     size_t sent = 0;
     while (sent < count) {
         size_t due = count;
@@ -719,8 +719,8 @@ bool Server::Transmit(const uint8_t* data, size_t count)
             sent = due;
         }
         if (sent < count) {
-            Clock next = AddNanoseconds(start, static_cast<long long>(sent + 1) * kByteNanoseconds);
-            Clock soonest = AddNanoseconds(Now(), 1000000);
+            Instant next = AddNanoseconds(start, static_cast<long long>(sent + 1) * kByteNanoseconds);
+            Instant soonest = AddNanoseconds(Now(), 1000000);
             if (NanosecondsBetween(next, soonest) > 0) next = soonest;
             if (!WaitFor(-1, &next, openMask_)) return false;
         }
@@ -759,9 +759,9 @@ bool Server::Handle(const Bytes& request)
         }
     }
 
-    Clock start = Now();
+    Instant start = Now();
     unsigned delayMs = options_.turnaroundMs + (fault.kind == FaultKind::Late ? fault.first : 0);
-    Clock answerAt = AddNanoseconds(start, delayMs * 1000000LL);
+    Instant answerAt = AddNanoseconds(start, delayMs * 1000000LL);
     if (!WaitFor(-1, &answerAt, openMask_)) return false;
     switch (fault.kind) {
         case FaultKind::NoReply:
@@ -776,7 +776,7 @@ bool Server::Handle(const Bytes& request)
                 size_t from = reply.size() * piece / fault.first;
                 size_t to = reply.size() * (piece + 1) / fault.first;
                 if (!Transmit(reply.data() + from, to - from)) return false;
-                Clock gapEnd = AddNanoseconds(Now(), fault.second * 1000000LL);
+                Instant gapEnd = AddNanoseconds(Now(), fault.second * 1000000LL);
                 if (piece + 1 < fault.first && !WaitFor(-1, &gapEnd, openMask_)) return false;
             }
             return true;
@@ -784,7 +784,7 @@ bool Server::Handle(const Bytes& request)
         case FaultKind::HangUp: {
             // The hang-up discards what the other side has not taken yet; give it time to.
             if (!Transmit(reply.data(), reply.size() / 2)) return false;
-            Clock drained = AddNanoseconds(Now(), 20 * 1000000LL);
+            Instant drained = AddNanoseconds(Now(), 20 * 1000000LL);
             if (!WaitFor(-1, &drained, openMask_)) return false;
             pending_.clear();
             return port_.Open();
