@@ -1,0 +1,119 @@
+// Measures STD files: appending records one by one (each index entry flushed to disk), rebuilding
+// the index of a large file, the index reads of one search by time, and pruning the first half.
+#include "platform/file_system_calls.h"
+#include "recordfiles/std_file.h"
+#include "tests/recordfiles/std_test_files.h"
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+
+using namespace stdtest;
+
+namespace {
+
+constexpr int kAppended = 2000;
+constexpr int kRecords = 200000;
+
+int g_reads = 0;
+
+ssize_t CountingRead(int fd, void* buffer, size_t count)
+{
+    ++g_reads;
+    return platform::RealFileSystem().read(fd, buffer, count);
+}
+
+// Record i is stamped 2020-03-01 00:00:00 plus i minutes.
+XCTime StampOf(int i)
+{
+    XCTime time;
+    time.Set(2020, 3, 1, 0, i, 0, 0, 0);
+    return time;
+}
+
+template <typename Step>
+double Seconds(Step step)
+{
+    const auto start = std::chrono::steady_clock::now();
+    if (!step())
+        return -1.0;
+    return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+}
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    // The folder decides the file system measured; /tmp by default.
+    const std::string parent = argc > 1 ? argv[1] : "/tmp";
+    std::string pattern = parent + "/kestrovane-std-bench-XXXXXX";
+    const std::string folder = mkdtemp(pattern.data());
+    const std::string path = folder + "/big.std";
+    const std::u16string widePath(path.begin(), path.end());
+    const std::string appendedPath = folder + "/appended.std";
+    const std::u16string wideAppended(appendedPath.begin(), appendedPath.end());
+
+    StdImage image;
+    image.headerVariables = {{0x412C, Be16(15)}};
+    image.recordCodes = {0x0139, 0x41DA, 0x4005};
+    image.recordLength = 9;
+    Bytes data = image.Header();
+    for (int i = 0; i < kRecords; ++i) {
+        const XCTime t = StampOf(i);
+        const Bytes record = image.Record(Concat({Be32(uint32_t(XCTime::Pack(2015, t.ToDouble()))), Be16(60), Be16(uint16_t(i))}));
+        data.insert(data.end(), record.begin(), record.end());
+    }
+    WriteBytes(path, data);
+    WriteBytes(appendedPath, image.Header());
+
+    XCStdFile file;
+    const double appendSeconds = Seconds([&] {
+        if (!file.Open(wideAppended.c_str(), false))
+            return false;
+        XCValue value;
+        for (int i = 0; i < kAppended; ++i) {
+            value.SetDouble(StampOf(i).ToDouble());
+            file.SetValue(0, value);
+            value.SetDouble(i);
+            file.SetValue(2, value);
+            if (!file.AppendRecord())
+                return false;
+        }
+        return file.GetRecordCount() == kAppended;
+    });
+    const double rebuildSeconds = Seconds([&] { return file.Open(widePath.c_str(), false) && file.GetRecordCount() == kRecords; });
+    const double reopenSeconds = Seconds([&] { return file.Open(widePath.c_str(), false); });
+    if (appendSeconds < 0 || rebuildSeconds < 0 || reopenSeconds < 0) {
+        std::fprintf(stderr, "a step failed in %s\n", folder.c_str());
+        return 1;
+    }
+    std::printf("in %s\n", parent.c_str());
+    std::printf("AppendRecord: %d records in %.3f s, %.3f ms each\n", kAppended, appendSeconds,
+                1000.0 * appendSeconds / kAppended);
+    std::printf("open with index rebuild of %d records: %.3f s; open with the index present: %.4f s\n", kRecords,
+                rebuildSeconds, reopenSeconds);
+
+    platform::FileSystem().read = CountingRead;
+    int worst = 0;
+    for (int probe : {0, 1, 12345, 99999, 150001, kRecords - 1}) {
+        g_reads = 0;
+        const int found = file.FindRecordByTime(StampOf(probe));
+        worst = std::max(worst, g_reads);
+        std::printf("FindRecordByTime(record %d) -> %d after %d reads\n", probe, found, g_reads);
+    }
+    platform::FileSystem() = platform::RealFileSystem();
+    std::printf("most index reads for one search: %d\n", worst);
+
+    // A time before the first entry's key places no record; the first time, with the interval
+    // as its microseconds, places the first record.
+    const XCTime first = *file.GetFirstTime();
+    const double deleteSeconds = Seconds([&] {
+        return file.DeleteRange(first, StampOf(kRecords / 2)) && file.GetRecordCount() == kRecords / 2;
+    });
+    std::printf("DeleteRange of the first half (moves %d bytes, then rebuilds the index): %.3f s\n",
+                kRecords / 2 * 9, deleteSeconds);
+    file.Close();
+    return std::system(("rm -rf '" + folder + "'").c_str()) == 0 && deleteSeconds >= 0 ? 0 : 1;
+}
