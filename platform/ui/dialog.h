@@ -24,11 +24,15 @@
 //   OnMessage(...)          other posted messages, to the dialog (control 0) or a control
 //   OnSysCommand(id)        an entry added with AppendSystemMenuItem was chosen
 //   OnDrawItem(...)         paints an OwnerDrawn control into an off-screen picture
+//   OnDestroy()             the window is about to go; its timers and mouse capture go with it
 //   DoDataExchange(dx)      DDX_* helpers of data_exchange.h; run by UpdateData
 // DoModal() runs the dialog until EndDialog and returns the EndDialog value (-1 when the run could
 // not start). Enter presses the default button (IDOK when there is none, the focused button when
 // focus is on a button); Esc and the close box send IDCANCEL unless the Cancel button is disabled.
 // Everything here runs on the user-interface thread, except Post and IsWindow (window_ref.h).
+// Beside it: data_exchange.h (DDX_*), message_box.h (MessageBox, BrowseForFolder), icon.h (ICO
+// files and built-in icons), pixel_buffer.h (owner drawing), headless_backend.h (tests) and
+// wx/wx_application.h (the program's main on real windows). Texts are UTF-16 throughout.
 namespace platform::ui {
 
 class DataExchange;
@@ -94,6 +98,14 @@ public:
     unsigned SetTimer(unsigned id, unsigned milliseconds);
     void KillTimer(unsigned id);
 
+    // All mouse input to this window, for instance while a job that cannot be cancelled runs;
+    // released at the latest when the window closes.
+    void SetCapture();
+    void ReleaseCapture();
+    bool HasCapture() const { return captured_; }
+    // The busy cursor over the program's windows, until turned off.
+    void SetWaitCursor(bool wait);
+
     // An entry of the window's menu (a context menu on the dialog's background).
     void AppendSystemMenuItem(const std::u16string& text, unsigned commandId);
     struct MenuItem {
@@ -113,6 +125,7 @@ protected:
     virtual void OnMessage(int control, unsigned message, uintptr_t wParam, intptr_t lParam);
     virtual void OnSysCommand(unsigned commandId);
     virtual void OnDrawItem(int control, PixelBuffer& picture, const TextPainter& text);
+    virtual void OnDestroy();
     virtual void DoDataExchange(DataExchange& dx);
 
 private:
@@ -129,6 +142,7 @@ private:
     std::vector<MenuItem> menuItems_;
     bool deferShowing_ = false;
     bool visible_ = false;
+    bool captured_ = false;
     bool ended_ = false;
     int result_ = -1;
 };

@@ -180,10 +180,10 @@ void HeadlessBackend::RunModal(Dialog& dialog)
             Fail("the script ran out while " + Describe(dialog) + " waited for input");
     }
     const uint64_t window = DialogHost::Window(dialog);
+    DialogHost::Destroyed(dialog);
     timers_.erase(std::remove_if(timers_.begin(), timers_.end(), [window](const Timer& t) { return t.window == window; }),
                   timers_.end());
     focus_.erase(window);
-    DialogHost::Destroyed(dialog);
     running_.pop_back();
 }
 
@@ -337,6 +337,13 @@ void HeadlessBackend::Invalidate(Dialog& dialog, ControlState& control)
 PixelSize HeadlessBackend::ClientSize(Dialog&, const ControlState& control)
 {
     return PixelSize{(control.layout.cx * kBaseUnitX + 2) / 4, (control.layout.cy * kBaseUnitY + 4) / 8};
+}
+
+void HeadlessBackend::Capture(Dialog&, bool) {}
+
+void HeadlessBackend::WaitCursor(bool wait)
+{
+    waitCursor_ = wait;
 }
 
 void HeadlessBackend::SetTimer(Dialog& dialog, unsigned id, unsigned milliseconds)

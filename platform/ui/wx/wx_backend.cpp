@@ -46,9 +46,9 @@ void WxBackend::RunModal(Dialog& dialog)
         loop.Run();
         window->loop = nullptr;
     }
+    DialogHost::Destroyed(dialog);
     window->StopTimers();
     window->Hide();
-    DialogHost::Destroyed(dialog);
     running_.erase(std::find(running_.begin(), running_.end(), window));
     windows_.erase(&dialog);
     window->Destroy();
@@ -110,6 +110,25 @@ PixelSize WxBackend::ClientSize(Dialog& dialog, const ControlState& control)
         return PixelSize{};
     const wxSize size = widget->GetClientSize();
     return PixelSize{size.x, size.y};
+}
+
+void WxBackend::Capture(Dialog& dialog, bool capture)
+{
+    DialogWindow* window = WindowOf(dialog);
+    if (!window)
+        return;
+    if (capture && !window->HasCapture())
+        window->CaptureMouse();
+    else if (!capture && window->HasCapture())
+        window->ReleaseMouse();
+}
+
+void WxBackend::WaitCursor(bool wait)
+{
+    if (wait && !wxIsBusy())
+        wxBeginBusyCursor();
+    else if (!wait && wxIsBusy())
+        wxEndBusyCursor();
 }
 
 void WxBackend::SetTimer(Dialog& dialog, unsigned id, unsigned milliseconds)

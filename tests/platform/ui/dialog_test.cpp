@@ -190,3 +190,37 @@ TEST(Dialog, ScriptFaultsEndTheRunWithTheirReason)
         EXPECT_NE(ui.Failure().find(c.failure), std::string::npos) << c.why << ": " << ui.Failure();
     }
 }
+
+TEST(Dialog, ClosingTheWindowRunsOnDestroyAndReleasesTheCapture)
+{
+    struct Busy : ui::Dialog {
+        Busy() : Dialog(kForm) {}
+        int destroyed = 0;
+        bool capturedInDestroy = false;
+        bool OnInitDialog() override
+        {
+            SetCapture();
+            SetWaitCursor(true);
+            return Dialog::OnInitDialog();
+        }
+        void OnDestroy() override
+        {
+            ++destroyed;
+            capturedInDestroy = HasCapture();
+            SetWaitCursor(false);
+        }
+    };
+    ui::HeadlessBackend ui;
+    Busy dialog;
+    ui.Call([&ui](ui::Dialog& d) {
+        EXPECT_TRUE(d.HasCapture());
+        EXPECT_TRUE(ui.WaitCursorShown());
+    });
+    ui.PressEscape();
+    EXPECT_EQ(dialog.DoModal(), ui::IDCANCEL);
+    EXPECT_EQ(dialog.destroyed, 1);
+    EXPECT_TRUE(dialog.capturedInDestroy) << "OnDestroy may release it itself";
+    EXPECT_FALSE(dialog.HasCapture());
+    EXPECT_FALSE(ui.WaitCursorShown());
+    EXPECT_FALSE(dialog.HasWindow());
+}

@@ -25,6 +25,7 @@ public:
     Panel() : Dialog(kPanel) {}
     std::vector<std::pair<unsigned, uint64_t>> timers;  // id, virtual time
     std::vector<uintptr_t> messages;
+    std::vector<int> drawnControls;
     ui::HeadlessBackend* clock = nullptr;
     std::function<void(Panel&, unsigned)> onTimer;
     std::function<void(Panel&)> onInit;
@@ -45,6 +46,16 @@ protected:
         else
             Dialog::OnCommand(id, notification);
     }
+    void OnDrawItem(int control, ui::PixelBuffer& picture, const ui::TextPainter& text) override
+    {
+        // A bar as long as the last message says, with its number written over it.
+        const int filled = messages.empty() ? 0 : static_cast<int>(messages.back());
+        picture.FillRect(0, 0, filled, picture.height, ui::Rgb{0, 0, 255});
+        const std::u16string label = messages.empty() ? u"0" : u"9";
+        text.Draw(picture, picture.width - text.Measure(label).width, 0, label, ui::Rgb{255, 255, 255});
+        drawnControls.push_back(control);
+    }
+
     void OnTimer(unsigned id) override
     {
         timers.emplace_back(id, clock ? clock->Now() : 0);
@@ -53,8 +64,10 @@ protected:
     }
     void OnMessage(int control, unsigned message, uintptr_t wParam, intptr_t) override
     {
-        if (control == 1089 && message == ui::WM_USER + 2)
+        if (control == 1089 && message == ui::WM_USER + 2) {
             messages.push_back(wParam);
+            GetDlgItem(1089).Invalidate();
+        }
         if (messages.size() == endAfterMessages)
             EndDialog(ui::IDOK);
     }
@@ -111,6 +124,16 @@ TEST(HeadlessBackend, PostsFromAWorkerStopWhenTheWindowCloses)
     EXPECT_FALSE(ui::IsWindow(bar));
     EXPECT_FALSE(ui::Post(bar, ui::WM_USER + 2, 0, 0));
     EXPECT_EQ(panel.messages, (std::vector<uintptr_t>{1, 2, 3})) << "in order, and none after the close";
+
+    // Each handled message repainted the owner-drawn control, in pixels of its dialog units.
+    EXPECT_EQ(panel.drawnControls, (std::vector<int>{1089, 1089, 1089}));
+    const ui::PixelBuffer* picture = ui.Picture(1089);
+    ASSERT_NE(picture, nullptr);
+    EXPECT_EQ(picture->width, 210);
+    EXPECT_EQ(picture->height, 21);
+    EXPECT_EQ(picture->Get(2, 10), (ui::Rgb{0, 0, 255}));
+    EXPECT_EQ(picture->Get(3, 10), (ui::Rgb{0, 0, 0}));
+    EXPECT_EQ(picture->Get(207, 4), (ui::Rgb{255, 255, 255})) << "the text painter's glyph";
 
     // Posts still queued for the closed window are dropped by the next loop.
     Panel next;
