@@ -173,7 +173,10 @@ void HeadlessBackend::RunModal(Dialog& dialog)
         if (!script_.empty()) {
             Step step = std::move(script_.front());
             script_.pop_front();
-            RunStep(dialog, step);
+            const bool posted = postHandledSinceStep_;
+            postHandledSinceStep_ = false;
+            if (step.kind != StepKind::WaitForPost || !posted)
+                RunStep(dialog, step);
             continue;
         }
         if (!AwaitPost())
@@ -301,6 +304,7 @@ bool HeadlessBackend::DeliverOnePost()
         message = posts_.front();
         posts_.pop_front();
     }
+    postHandledSinceStep_ = true;
     DialogHost::Deliver(message);
     return true;
 }

@@ -50,7 +50,8 @@ public:
     void CancelFolderBrowser();
     void AdvanceClock(unsigned milliseconds);            // fires the timers that fall due, in order
     void Call(std::function<void(Dialog&)> step);        // runs on the innermost dialog
-    void WaitForPost();  // until a message posted from another thread has been handled
+    // Until a message posted from another thread has been handled since the previous step.
+    void WaitForPost();
 
     struct ShownMessageBox {
         std::u16string caption;
@@ -133,6 +134,7 @@ private:
     std::string failure_;
     uint64_t now_ = 0;
     bool waitCursor_ = false;
+    bool postHandledSinceStep_ = false;
     std::chrono::milliseconds postWaitLimit_{5000};
 
     std::mutex postsMutex_;
