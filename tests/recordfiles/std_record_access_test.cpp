@@ -196,6 +196,18 @@ TEST_F(StdRecords, BlobsFollowTheirRecordsAndAreSkippedByTheRebuild)
     EXPECT_FALSE(file_.Open(folder_.Data().c_str(), false));
 }
 
+TEST_F(StdRecords, NarrowTimeStampIsNeverReadPastTheRecord)
+{
+    StdImage image = Image({}, 0);
+    image.recordCodes = {0x3139};  // one byte, then the check byte
+    image.recordLength = 2;
+    WriteBytes(folder_ / "data.std", Concat({image.Header(), image.Record({7})}));
+    ASSERT_TRUE(file_.Open(folder_.Data().c_str(), false));
+    EXPECT_EQ(file_.GetRecordCount(), 0);
+    Set(0, 5);
+    EXPECT_FALSE(file_.AppendRecord());
+}
+
 TEST_F(StdRecords, FailedRecordWriteLeavesDataAndIndexAsBefore)
 {
     Create(Image());
