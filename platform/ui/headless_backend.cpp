@@ -207,6 +207,10 @@ ControlState* HeadlessBackend::UsableControl(Dialog& dialog, int id, const char*
 
 void HeadlessBackend::RunStep(Dialog& dialog, const Step& step)
 {
+    const bool needsWindow = step.kind == StepKind::Enter || step.kind == StepKind::Escape ||
+                             step.kind == StepKind::Close || step.kind == StepKind::SystemMenu;
+    if (needsWindow && !dialog.IsWindowVisible())
+        return Fail("a key or the window's menu in " + Describe(dialog) + ", which is not visible");
     switch (step.kind) {
     case StepKind::Click:
         if (ControlState* control = UsableControl(dialog, step.id, "click")) {

@@ -86,8 +86,7 @@ void DateTimeField::Show(const LocalDateTime& value)
 
 bool DateTimeField::Parse(LocalDateTime& value) const
 {
-    const wxScopedCharBuffer utf8 = GetValue().utf8_str();
-    const std::string text(utf8.data(), utf8.length());
+    const std::string text = GetValue().utf8_string();
     LocalDateTime parsed = value;
     size_t at = 0;
     for (Part part : parts_) {

@@ -92,6 +92,7 @@ DialogWindow::DialogWindow(wxWindow* parent, Dialog& dialog)
         Apply(control);
     }
     ApplyTitle();
+    ApplyIcon();
     Bind(wxEVT_BUTTON, &DialogWindow::OnButton, this);
     Bind(wxEVT_CHECKBOX, &DialogWindow::OnCheckBox, this);
     Bind(wxEVT_CHOICE, &DialogWindow::OnChoice, this);

@@ -20,8 +20,7 @@ wxString ToWx(const std::u16string& text)
 
 std::u16string FromWx(const wxString& text)
 {
-    const wxScopedCharBuffer utf8 = text.utf8_str();
-    return Utf16FromUtf8(std::string(utf8.data(), utf8.length()));
+    return Utf16FromUtf8(text.utf8_string());
 }
 
 wxIconBundle ToIconBundle(const Icon& icon)

@@ -172,6 +172,12 @@ TEST(Dialog, ScriptFaultsEndTheRunWithTheirReason)
          },
          "the control is not visible"},
         {"a control the dialog lacks", [](ui::HeadlessBackend& ui) { ui.Click(4242); }, "no such control"},
+        {"a key in a hidden dialog",
+         [](ui::HeadlessBackend& ui) {
+             ui.Call([](ui::Dialog& d) { d.ShowWindow(false); });
+             ui.PressEnter();
+         },
+         "which is not visible"},
         {"code asking for a control the dialog lacks",
          [](ui::HeadlessBackend& ui) { ui.Call([](ui::Dialog& d) { d.GetDlgItem(4242).SetWindowText(u"x"); }); },
          "has no window with control 4242"},

@@ -198,6 +198,20 @@ TEST(WxBackend, DemoDialogRunsFromItsTemplate)
         EXPECT_EQ(list->GetCount(), 2u);
         list->SetSelection(1);
         Send(list, wxEVT_CHOICE);
+        // The pickers take a typed date or time only when it is one.
+        auto* date = FindChild<wxTextCtrl>(window, [](wxTextCtrl* t) { return t->GetValue() == "06/12/2026"; });
+        ASSERT_NE(date, nullptr) << "the short date in the user's order, with the century";
+        date->SetValue("31/02/2028");
+        EXPECT_EQ(dialog.GetDlgItem(1080).GetDateTime().day, 6);
+        date->SetValue("29/02/2028");
+        const ui::LocalDateTime leapDay = dialog.GetDlgItem(1080).GetDateTime();
+        EXPECT_EQ(leapDay.year * 10000 + leapDay.month * 100 + leapDay.day, 20280229);
+        auto* time = FindChild<wxTextCtrl>(window, [](wxTextCtrl* t) { return t->GetValue() == "21:30:05"; });
+        ASSERT_NE(time, nullptr);
+        time->SetValue("24:00:00");
+        EXPECT_EQ(dialog.GetDlgItem(1081).GetDateTime().hour, 21);
+        time->SetValue("23:59:58");
+        EXPECT_EQ(dialog.GetDlgItem(1081).GetDateTime().second, 58);
         auto* label = FindChild<wxStaticText>(window, [](wxStaticText* s) { return s->GetLabelText() == "Tom & Jerry"; });
         EXPECT_NE(label, nullptr) << "no prefix: the ampersand shows as it stands";
     });
