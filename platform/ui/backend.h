@@ -7,6 +7,10 @@
 // installed at a time; dialogs and message boxes use it.
 namespace platform::ui {
 
+// System colours where there is no desktop to ask (no back end, or headless).
+constexpr Rgb kPlainButtonFace{0xF0, 0xF0, 0xF0};
+constexpr Rgb kPlainHighlight{0x00, 0x78, 0xD7};
+
 struct PostedMessage {
     WindowRef target;
     unsigned message;

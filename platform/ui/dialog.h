@@ -6,7 +6,6 @@
 #include "platform/ui/window_ref.h"
 
 #include <cstdint>
-#include <memory>
 #include <string>
 #include <vector>
 

@@ -418,7 +418,7 @@ bool HeadlessBackend::BrowseForFolder(Dialog&, const std::u16string& title, std:
 
 Rgb HeadlessBackend::GetSystemColour(SystemColour which)
 {
-    return which == SystemColour::ButtonFace ? Rgb{0xF0, 0xF0, 0xF0} : Rgb{0x00, 0x78, 0xD7};
+    return which == SystemColour::ButtonFace ? kPlainButtonFace : kPlainHighlight;
 }
 
 void HeadlessBackend::ReportMisuse(const std::string& what)

@@ -1,5 +1,7 @@
 #include "platform/ui/pixel_buffer.h"
 
+#include "platform/ui/backend.h"
+
 #include <algorithm>
 
 namespace platform::ui {
@@ -35,6 +37,13 @@ void PixelBuffer::FillRect(int left, int top, int right, int bottom, Rgb colour)
     for (int y = std::max(top, 0); y < std::min(bottom, height); ++y)
         for (int x = std::max(left, 0); x < std::min(right, width); ++x)
             Set(x, y, colour);
+}
+
+Rgb GetSystemColour(SystemColour which)
+{
+    if (HasBackend())
+        return CurrentBackend().GetSystemColour(which);
+    return which == SystemColour::ButtonFace ? kPlainButtonFace : kPlainHighlight;
 }
 
 }  // namespace platform::ui

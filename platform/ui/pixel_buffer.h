@@ -48,5 +48,7 @@ public:
 };
 
 enum class SystemColour { ButtonFace, Highlight };
+// The desktop's colour now; a control that keeps it does not follow later changes.
+Rgb GetSystemColour(SystemColour which);
 
 }  // namespace platform::ui
