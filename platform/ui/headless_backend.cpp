@@ -344,7 +344,8 @@ void HeadlessBackend::Invalidate(Dialog& dialog, ControlState& control)
 
 PixelSize HeadlessBackend::ClientSize(Dialog&, const ControlState& control)
 {
-    return PixelSize{(control.layout.cx * kBaseUnitX + 2) / 4, (control.layout.cy * kBaseUnitY + 4) / 8};
+    const int border = (control.layout.style & kStyleBorder) ? 2 : 0;  // one pixel each side
+    return PixelSize{(control.layout.cx * kBaseUnitX + 2) / 4 - border, (control.layout.cy * kBaseUnitY + 4) / 8 - border};
 }
 
 void HeadlessBackend::Capture(Dialog&, bool) {}

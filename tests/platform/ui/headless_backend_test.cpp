@@ -129,11 +129,11 @@ TEST(HeadlessBackend, PostsFromAWorkerStopWhenTheWindowCloses)
     EXPECT_EQ(panel.drawnControls, (std::vector<int>{1089, 1089, 1089}));
     const ui::PixelBuffer* picture = ui.Picture(1089);
     ASSERT_NE(picture, nullptr);
-    EXPECT_EQ(picture->width, 210);
-    EXPECT_EQ(picture->height, 21);
+    EXPECT_EQ(picture->width, 208) << "140 units, less the border";
+    EXPECT_EQ(picture->height, 19);
     EXPECT_EQ(picture->Get(2, 10), (ui::Rgb{0, 0, 255}));
     EXPECT_EQ(picture->Get(3, 10), (ui::Rgb{0, 0, 0}));
-    EXPECT_EQ(picture->Get(207, 4), (ui::Rgb{255, 255, 255})) << "the text painter's glyph";
+    EXPECT_EQ(picture->Get(205, 4), (ui::Rgb{255, 255, 255})) << "the text painter's glyph";
 
     // Posts still queued for the closed window are dropped by the next loop.
     Panel next;
