@@ -247,10 +247,17 @@ void DialogWindow::Apply(const ControlState& control)
     }
     case ControlKind::DropDownList: {
         auto* list = static_cast<wxChoice*>(widget);
-        bool same = list->GetCount() == control.items.size();
-        for (unsigned i = 0; same && i < list->GetCount(); ++i)
+        const unsigned shown = list->GetCount();
+        // Items are only ever added at the end or all removed: one more item is appended alone,
+        // so that filling a long list stays linear.
+        const bool oneAdded = control.items.size() == shown + 1 &&
+                              (shown == 0 || list->GetString(shown - 1) == ToWx(control.items[shown - 1].text));
+        bool same = !oneAdded && shown == control.items.size();
+        for (unsigned i = 0; same && i < shown; ++i)
             same = list->GetString(i) == ToWx(control.items[i].text);
-        if (!same) {
+        if (oneAdded) {
+            list->Append(ToWx(control.items[shown].text));
+        } else if (!same) {
             wxArrayString items;
             for (const ControlState::Item& item : control.items)
                 items.Add(ToWx(item.text));
