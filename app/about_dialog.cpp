@@ -11,7 +11,7 @@ namespace {
 // The texts are built in a buffer of this many units, terminator included.
 const size_t kTextCapacity = 256;
 
-const char16_t kNotice[] = u"Registrador de tensi\u00F3n y frecuencia de red";
+const char16_t kNotice[] = u"Registrador de red el\u00E9ctrica";
 
 // A text cut to what the buffer holds, never splitting a surrogate pair.
 std::u16string FitBuffer(std::u16string text)

@@ -135,8 +135,9 @@ def browse_icon():
 
 ICONS = {
     "program-128.ico": (program_icon, (16, 24, 32, 48, 64)),
-    "parameters-136.ico": (parameters_icon, (16, 24, 32)),
-    "download-139.ico": (download_icon, (16, 24, 32)),
+    # The first image is the one a button shows: large for the main window's tall buttons.
+    "parameters-136.ico": (parameters_icon, (32, 24, 16)),
+    "download-139.ico": (download_icon, (32, 24, 16)),
     "ok-140.ico": (ok_icon, (16, 24, 32)),
     "cancel-141.ico": (cancel_icon, (16, 24, 32)),
     "browse-142.ico": (browse_icon, (16, 24, 32)),
