@@ -2,6 +2,7 @@
 
 #include "platform/file.h"
 
+#include <cerrno>
 #include <cstdlib>
 #include <map>
 #include <sstream>
@@ -170,21 +171,26 @@ std::string ConfigHome()
     return "";
 }
 
-void ReadStore(Store& store)
+// False when a store exists but cannot be read: it reads as empty, and writing over it would
+// lose what it holds. A damaged store reads as empty too, but is replaced by the next write.
+bool ReadStore(Store& store)
 {
     store.clear();
     const std::string path = SettingsStorePath();
     File file;
-    if (path.empty() || !file.Open(path, File::Mode::ReadOnly))
-        return;
+    if (path.empty())
+        return true;
+    if (!file.Open(path, File::Mode::ReadOnly))
+        return errno == ENOENT || errno == ENOTDIR;
     std::string text;
     char buffer[4096];
     int64_t got;
     while ((got = file.Read(buffer, sizeof buffer)) > 0)
         text.append(buffer, static_cast<size_t>(got));
     if (got < 0)
-        return;
+        return false;
     ParseStore(text, store);
+    return true;
 }
 
 bool WriteStore(const Store& store)
@@ -243,7 +249,8 @@ bool SettingsKey::Create(const std::string& path)
     if (path.empty())
         return false;
     Store store;
-    ReadStore(store);
+    if (!ReadStore(store))
+        return false;
     if (!store.count(path)) {
         store[path];
         if (!WriteStore(store))
@@ -333,7 +340,8 @@ bool SettingsKey::SetValue(const std::string& name, SettingType type, const std:
     if (!open_)
         return false;
     Store store;
-    ReadStore(store);
+    if (!ReadStore(store))
+        return false;
     store[path_][name] = StoredValue{static_cast<uint32_t>(type), data};
     return WriteStore(store);
 }

@@ -6,6 +6,7 @@
 
 #include <cerrno>
 #include <cstdlib>
+#include <fcntl.h>
 #include <fstream>
 #include <sstream>
 
@@ -75,15 +76,28 @@ TEST_F(SettingsStore, DamagedOrCutStoreReadsAsEmptyAndIsReplacedOnWrite)
     }
 }
 
-TEST_F(SettingsStore, FailedWriteLeavesTheOldStoreWhole)
+TEST_F(SettingsStore, FailedWriteOrUnreadableStoreLeavesTheOldStoreWhole)
 {
     ASSERT_TRUE(key_.SetString("Language", u"es"));
     const std::string before = StoreText();
+    // The new store cannot take the old one's place.
     platform::FileSystem().rename = [](const char*, const char*) {
         errno = EIO;
         return -1;
     };
     EXPECT_FALSE(key_.SetString("Language", u"en"));
+    platform::FileSystem() = platform::RealFileSystem();
+    EXPECT_EQ(StoreText(), before);
+    // The old store cannot be read: it is not written over.
+    platform::FileSystem().open = [](const char* path, int flags, mode_t mode) {
+        if ((flags & O_ACCMODE) == O_RDONLY) {
+            errno = EACCES;
+            return -1;
+        }
+        return platform::RealFileSystem().open(path, flags, mode);
+    };
+    EXPECT_FALSE(key_.SetString("Language", u"en"));
+    EXPECT_FALSE(platform::SettingsKey().Create("Software\\Other"));
     platform::FileSystem() = platform::RealFileSystem();
     EXPECT_EQ(StoreText(), before);
 }
