@@ -7,6 +7,7 @@
 #include <cerrno>
 #include <cstdlib>
 #include <fcntl.h>
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 
@@ -19,10 +20,15 @@ protected:
     void SetUp() override
     {
         char pattern[] = "/tmp/kestrovane-settings-XXXXXX";
-        setenv("XDG_CONFIG_HOME", mkdtemp(pattern), 1);
+        home_ = mkdtemp(pattern);
+        setenv("XDG_CONFIG_HOME", home_.c_str(), 1);
         ASSERT_TRUE(key_.Create(kKey));
     }
-    void TearDown() override { platform::FileSystem() = platform::RealFileSystem(); }
+    void TearDown() override
+    {
+        platform::FileSystem() = platform::RealFileSystem();
+        std::filesystem::remove_all(home_);
+    }
     static std::string StoreText()
     {
         std::stringstream text;
@@ -37,6 +43,7 @@ protected:
             key.QueryString("Language", capacity, value);
         return value;
     }
+    std::string home_;
     platform::SettingsKey key_;
 };
 
