@@ -92,9 +92,10 @@ bool XCStringTableFile::GetString(XCStringW& out, uint16_t id)
     if (found == nullptr)
         return false;
 
-    // The offset is a signed 32-bit position: one at or above 2^31 cannot be reached.
+    // The offset is a signed 32-bit position: one at or above 2^31 cannot be reached, and
+    // 0xFFFFFFFF must not pass as the -1 of a failed seek.
     const int64_t offset = static_cast<int32_t>(found->offset);
-    if (file_.Seek(offset, platform::File::Origin::Begin) != offset)
+    if (offset < 0 || file_.Seek(offset, platform::File::Origin::Begin) != offset)
         return false;
     std::vector<char> text(static_cast<size_t>(found->length) + 1, 0);
     if (file_.Read(text.data(), found->length) != found->length)

@@ -149,18 +149,21 @@ TEST_F(StringTableFileTest, FileEndingInsideCountIndexOrCrcFailsTheLoad)
 TEST_F(StringTableFileTest, TextsPastTheEndFailOnlyTheirOwnLookup)
 {
     // Hand-made index: entry 1 in the file, 2 starts past the end, 3 runs past it, 4 is empty past
-    // the end, 5 lies at a position of 2^31 or more, 6 is longer than anything in the file.
-    const uint32_t textAt = 2 + 8 * 6 + 2;
+    // the end, 5 lies at a position of 2^31 or more, 6 is longer than anything in the file, 7 lies
+    // at 0xFFFFFFFF, which must not read as the -1 of a failed seek.
+    const uint32_t textAt = 2 + 8 * 7 + 2;
     std::string index;
-    PutBigEndian(index, 6, 2);
-    const std::pair<uint32_t, uint32_t> entries[] = {
-        {textAt, 2}, {textAt + 100, 1}, {textAt + 1, 5}, {textAt + 1000, 0}, {0x80000000u, 0}, {textAt, 0xFFFF}};
-    for (uint16_t k = 0; k < 6; ++k) {
+    PutBigEndian(index, 7, 2);
+    const std::pair<uint32_t, uint32_t> entries[] = {{textAt, 2},         {textAt + 100, 1}, {textAt + 1, 5},
+                                                     {textAt + 1000, 0},  {0x80000000u, 0},  {textAt, 0xFFFF},
+                                                     {0xFFFFFFFFu, 2}};
+    for (uint16_t k = 0; k < 7; ++k) {
         PutBigEndian(index, k + 1u, 2);
         PutBigEndian(index, entries[k].first, 4);
         PutBigEndian(index, entries[k].second, 2);
     }
     ASSERT_TRUE(table_.Load(Write(WithCrc(index) + "ok").c_str()));
+    EXPECT_EQ(Lookup(7), u"<missing>");
     EXPECT_EQ(Lookup(1), u"ok");
     EXPECT_EQ(Lookup(2), u"<missing>");
     EXPECT_EQ(Lookup(3), u"<missing>");
