@@ -87,33 +87,35 @@ void XCValue::SetDouble(double d)
     value_ = d;
 }
 
+// The setters copy before they release, so a source inside the old payload stays readable.
 void XCValue::SetWideString(const char16_t* s)
 {
+    XCStringW* copy = NewStringCopy(s);
     ReleasePayload();
     type_ = XCValueType::WideString;
-    payload_ = NewStringCopy(s);
+    payload_ = copy;
 }
 
 void XCValue::SetNarrowString(const char* s)
 {
+    XCStringA* copy = NewStringCopy(s);
     ReleasePayload();
     type_ = XCValueType::NarrowString;
-    payload_ = NewStringCopy(s);
+    payload_ = copy;
 }
 
 void XCValue::SetComplex(const XCValueComplex* src)
 {
-    ReleasePayload();
-    type_ = XCValueType::Complex;
-    if (src == nullptr)
-        return;
-    const uint32_t kind = src->GetType();
+    const uint32_t kind = src != nullptr ? src->GetType() : 0;
     const Cloner clone = kind < std::size(kCloners) ? kCloners[kind] : nullptr;
-    if (clone == nullptr) {
+    if (src != nullptr && clone == nullptr) {
         Clear();
         return;
     }
-    payload_ = clone(*src);
+    XCValueComplex* copy = src != nullptr ? clone(*src) : nullptr;
+    ReleasePayload();
+    type_ = XCValueType::Complex;
+    payload_ = copy;
 }
 
 void XCValue::Clear()

@@ -115,6 +115,23 @@ TEST(XCValue, StringsAreCopiedUpToAnEmbeddedNul)
     EXPECT_EQ(Text(value.GetWideString()), u"");
 }
 
+TEST(XCValue, SetterGivenItsOwnPayloadCopiesBeforeReleasing)
+{
+    XCValue value;
+    value.SetWideString(u"wide");
+    value.SetWideString(value.GetWideString()->GetData());
+    EXPECT_EQ(Text(value.GetWideString()), u"wide");
+    value.SetNarrowString("narrow");
+    value.SetNarrowString(value.GetNarrowString()->GetData());
+    EXPECT_EQ(Text(value.GetNarrowString()), "narrow");
+    XCValueComplexFO fo;
+    fo.values = {5.0};
+    fo.indices = {1.0};
+    value.SetComplex(&fo);
+    value.SetComplex(value.GetComplex());
+    EXPECT_EQ(dynamic_cast<const XCValueComplexFO&>(*value.GetComplex()).values, std::vector<double>{5.0});
+}
+
 TEST(XCValue, SettersReleaseTheOldPayloadOnce)
 {
     XCValueComplexFO fo;
