@@ -21,6 +21,20 @@ int32_t LengthToFirstZero(const XCString<T>& text)
     return length;
 }
 
+// Empties `result` and lets `build` append to it from the units of `source` up to its first 0;
+// a result that is its own source is built from a copy.
+template <typename T, typename Build>
+void BuildFrom(XCString<T>& result, const XCString<T>& source, typename XCString<T>::Growth growth, Build build)
+{
+    if (&result == &source) {
+        const XCString<T> copy(source);
+        BuildFrom(result, copy, growth, build);
+        return;
+    }
+    PrepareResult(result, growth);
+    build(source.GetData(), LengthToFirstZero(source));
+}
+
 bool IsContinuation(uint8_t byte) { return (byte & 0xC0) == 0x80; }
 
 void AppendCodePoint(XCStringW& result, uint32_t codePoint)
@@ -162,53 +176,36 @@ void WideToUtf8(XCStringA& result, const XCStringW& source)
 
 void XmlEscape(XCStringA& result, const XCStringA& source)
 {
-    if (&result == &source) {
-        const XCStringA copy(source);
-        XmlEscape(result, copy);
-        return;
-    }
-    PrepareResult(result, XCStringA::Growth::Large);
-    const int32_t length = LengthToFirstZero(source);
-    for (int32_t i = 0; i < length; ++i) {
-        const char byte = source.GetData()[i];
-        switch (byte) {
-        case '"': result.Append(XCStringA("&quot;")); break;
-        case '&': result.Append(XCStringA("&amp;")); break;
-        case '\'': result.Append(XCStringA("&apos;")); break;
-        case '<': result.Append(XCStringA("&lt;")); break;
-        case '>': result.Append(XCStringA("&gt;")); break;
-        default: result.AppendChar(byte); break;
+    BuildFrom(result, source, XCStringA::Growth::Large, [&result](const char* bytes, int32_t length) {
+        for (int32_t i = 0; i < length; ++i) {
+            switch (bytes[i]) {
+            case '"': result.Append(XCStringA("&quot;")); break;
+            case '&': result.Append(XCStringA("&amp;")); break;
+            case '\'': result.Append(XCStringA("&apos;")); break;
+            case '<': result.Append(XCStringA("&lt;")); break;
+            case '>': result.Append(XCStringA("&gt;")); break;
+            default: result.AppendChar(bytes[i]); break;
+            }
         }
-    }
+    });
 }
 
 void XmlUnescape(XCStringW& result, const XCStringW& source)
 {
-    if (&result == &source) {
-        const XCStringW copy(source);
-        XmlUnescape(result, copy);
-        return;
-    }
-    PrepareResult(result, XCStringW::Growth::Large);
-    const char16_t* units = source.GetData();
-    const int32_t length = LengthToFirstZero(source);
-    int32_t i = 0;
-    while (i < length) {
-        if (units[i] == u'&') {
+    BuildFrom(result, source, XCStringW::Growth::Large, [&result](const char16_t* units, int32_t length) {
+        for (int32_t i = 0; i < length;) {
+            char16_t character = units[i];
             int32_t matched = 0;
-            for (const Entity& entity : kEntities) {
-                matched = MatchEntity(units + i, entity.text);
-                if (matched != 0) {
-                    result.AppendChar(entity.character);
-                    break;
+            if (character == u'&') {
+                for (const Entity& entity : kEntities) {
+                    if ((matched = MatchEntity(units + i, entity.text)) != 0) {
+                        character = entity.character;
+                        break;
+                    }
                 }
             }
-            if (matched != 0) {
-                i += matched;
-                continue;
-            }
+            result.AppendChar(character);
+            i += matched != 0 ? matched : 1;
         }
-        result.AppendChar(units[i]);
-        ++i;
-    }
+    });
 }
