@@ -31,6 +31,19 @@ platform::CalendarFields FieldsOf(const XCTime& time)
     return fields;
 }
 
+struct SplitDay {
+    int32_t day = 0;
+    int32_t month = 0;
+    int32_t yearOffset = 0;
+};
+
+SplitDay DateOf(uint32_t seconds)
+{
+    SplitDay date;
+    XCTime::SplitDate(seconds, date.day, date.month, date.yearOffset, false);
+    return date;
+}
+
 void SetWholeSeconds(XCTime& time, const platform::CalendarFields& f)
 {
     time.Set(f.year, f.month, f.day, f.hour, f.minute, f.second, 0, 0);
@@ -106,30 +119,16 @@ void XCTime::SplitDate(uint32_t seconds, int32_t& day, int32_t& month, int32_t& 
 
 int32_t XCTime::GetYear() const
 {
-    int32_t day = 0;
-    int32_t month = 0;
+    int32_t firstDay = 0;
+    int32_t unused = 0;
     int32_t yearOffset = 0;
-    SplitDate(seconds_, day, month, yearOffset, true);
+    SplitDate(seconds_, firstDay, unused, yearOffset, true);
     return 1999 + yearOffset;
 }
 
-int32_t XCTime::GetMonth() const
-{
-    int32_t day = 0;
-    int32_t month = 0;
-    int32_t yearOffset = 0;
-    SplitDate(seconds_, day, month, yearOffset, false);
-    return month;
-}
+int32_t XCTime::GetMonth() const { return DateOf(seconds_).month; }
 
-int32_t XCTime::GetDay() const
-{
-    int32_t day = 0;
-    int32_t month = 0;
-    int32_t yearOffset = 0;
-    SplitDate(seconds_, day, month, yearOffset, false);
-    return day;
-}
+int32_t XCTime::GetDay() const { return DateOf(seconds_).day; }
 
 void XCTime::NowUtc()
 {
