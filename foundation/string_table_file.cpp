@@ -26,12 +26,10 @@ void XCStringTableFile::Close()
     index_.shrink_to_fit();
 }
 
+// The register is the CRC in transmission order, which is how ModbusCrc16 chains.
 void XCStringTableFile::UpdateCrc(uint16_t& crc, const uint8_t* data, uint32_t length)
 {
-    for (uint32_t k = 0; k < length; ++k) {
-        const uint8_t i = static_cast<uint8_t>(crc >> 8) ^ data[k];
-        crc = static_cast<uint16_t>(((crc & 0xFF) ^ kModbusCrcHigh[i]) << 8 | kModbusCrcLow[i]);
-    }
+    crc = ModbusCrc16(data, length, crc);
 }
 
 bool XCStringTableFile::Load(const char* path)
