@@ -37,55 +37,47 @@ bool IsGregorianDate(const CalendarFields& f)
            f.second >= 0 && f.second <= 59;
 }
 
+bool BreakDown(std::tm* (*breakDown)(const std::time_t*, std::tm*), int64_t unixTime, CalendarFields& fields)
+{
+    const std::time_t t = static_cast<std::time_t>(unixTime);
+    std::tm tm{};
+    if (breakDown(&t, &tm) == nullptr) {
+        return false;
+    }
+    fields = FromTm(tm);
+    return true;
+}
+
+// -1 is a valid answer (one second before 1970) unless errno says the call failed.
+bool Combine(std::time_t (*combine)(std::tm*), const CalendarFields& fields, int64_t& unixTime)
+{
+    std::tm tm = ToTm(fields);
+    errno = 0;
+    const std::time_t t = combine(&tm);
+    if (t == static_cast<std::time_t>(-1) && errno != 0) {
+        return false;
+    }
+    unixTime = static_cast<int64_t>(t);
+    return true;
+}
+
 }  // namespace
 
 int64_t CurrentUnixTime() { return static_cast<int64_t>(std::time(nullptr)); }
 
-bool BreakDownUtc(int64_t unixTime, CalendarFields& utc)
-{
-    const std::time_t t = static_cast<std::time_t>(unixTime);
-    std::tm tm{};
-    if (gmtime_r(&t, &tm) == nullptr) {
-        return false;
-    }
-    utc = FromTm(tm);
-    return true;
-}
+bool BreakDownUtc(int64_t unixTime, CalendarFields& utc) { return BreakDown(gmtime_r, unixTime, utc); }
 
 bool BreakDownLocal(int64_t unixTime, CalendarFields& local)
 {
     tzset();
-    const std::time_t t = static_cast<std::time_t>(unixTime);
-    std::tm tm{};
-    if (localtime_r(&t, &tm) == nullptr) {
-        return false;
-    }
-    local = FromTm(tm);
-    return true;
+    return BreakDown(localtime_r, unixTime, local);
 }
 
-bool UnixTimeFromUtc(const CalendarFields& utc, int64_t& unixTime)
-{
-    std::tm tm = ToTm(utc);
-    errno = 0;
-    const std::time_t t = timegm(&tm);
-    if (t == static_cast<std::time_t>(-1) && errno != 0) {
-        return false;
-    }
-    unixTime = static_cast<int64_t>(t);
-    return true;
-}
+bool UnixTimeFromUtc(const CalendarFields& utc, int64_t& unixTime) { return Combine(timegm, utc, unixTime); }
 
 bool UnixTimeFromLocal(const CalendarFields& local, int64_t& unixTime)
 {
-    std::tm tm = ToTm(local);
-    errno = 0;
-    const std::time_t t = std::mktime(&tm);
-    if (t == static_cast<std::time_t>(-1) && errno != 0) {
-        return false;
-    }
-    unixTime = static_cast<int64_t>(t);
-    return true;
+    return Combine(std::mktime, local, unixTime);
 }
 
 bool UtcToLocal(const CalendarFields& utc, CalendarFields& local)
