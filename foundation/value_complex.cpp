@@ -97,14 +97,6 @@ void XCValueComplexImageBuffer::Reset()
     bytes = XCStringA();
 }
 
-XCValueComplexCLW::XCValueComplexCLW(const XCValueComplexCLW& src) : XCValueComplex(), records(src.records) {}
-
-void XCValueComplexCLW::Reset()
-{
-    XCValueComplex::Reset();
-    records.clear();
-}
-
 XCValueComplexXFO::XCValueComplexXFO(const XCValueComplexXFO& src)
     : XCValueComplex(), wide(src.wide), number(src.number), numbers(src.numbers)
 {
@@ -160,17 +152,6 @@ void XCValueComplexHAC::Reset()
     ClearAll(codes, texts1, texts2);
 }
 
-XCValueComplexVorsk640CLW::XCValueComplexVorsk640CLW(const XCValueComplexVorsk640CLW& src)
-    : XCValueComplex(), records(src.records)
-{
-}
-
-void XCValueComplexVorsk640CLW::Reset()
-{
-    XCValueComplex::Reset();
-    records.clear();
-}
-
 XCValueComplexString::XCValueComplexString(const XCValueComplexString& src)
     : XCValueComplex(), text(src.GetString())
 {
@@ -183,36 +164,6 @@ void XCValueComplexString::Reset()
 }
 
 XCStringA XCValueComplexString::GetString() const { return text; }
-
-XCValueComplexFire::XCValueComplexFire(const XCValueComplexFire& src) : XCValueComplex(), records(src.records) {}
-
-void XCValueComplexFire::Reset()
-{
-    XCValueComplex::Reset();
-    records.clear();
-}
-
-XCValueComplexOccupancy::XCValueComplexOccupancy(const XCValueComplexOccupancy& src)
-    : XCValueComplex(), records(src.records)
-{
-}
-
-void XCValueComplexOccupancy::Reset()
-{
-    XCValueComplex::Reset();
-    records.clear();
-}
-
-XCValueComplexMovements::XCValueComplexMovements(const XCValueComplexMovements& src)
-    : XCValueComplex(), records(src.records)
-{
-}
-
-void XCValueComplexMovements::Reset()
-{
-    XCValueComplex::Reset();
-    records.clear();
-}
 
 XCValueComplexCPP::XCValueComplexCPP(const XCValueComplexCPP& src) : XCValueComplex(), codes(src.codes)
 {

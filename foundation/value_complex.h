@@ -97,16 +97,6 @@ public:
     XCStringA bytes;  // may hold zero bytes: its length counts
 };
 
-class XCValueComplexCLW : public XCValueComplex {
-public:
-    XCValueComplexCLW() = default;
-    XCValueComplexCLW(const XCValueComplexCLW& src);
-    void Reset() override;
-    uint32_t GetType() const override { return 7; }
-
-    std::vector<std::array<uint32_t, 23>> records;
-};
-
 class XCValueComplexXFO : public XCValueComplex {
 public:
     XCValueComplexXFO() = default;
@@ -166,16 +156,6 @@ public:
     std::vector<std::u16string> texts2;
 };
 
-class XCValueComplexVorsk640CLW : public XCValueComplex {
-public:
-    XCValueComplexVorsk640CLW() = default;
-    XCValueComplexVorsk640CLW(const XCValueComplexVorsk640CLW& src);
-    void Reset() override;
-    uint32_t GetType() const override { return 13; }
-
-    std::vector<std::array<uint32_t, 12>> records;
-};
-
 class XCValueComplexString : public XCValueComplex {
 public:
     XCValueComplexString() = default;
@@ -193,45 +173,15 @@ struct XCFireRecord {
     std::array<XCStringW, 6> texts;
 };
 
-class XCValueComplexFire : public XCValueComplex {
-public:
-    XCValueComplexFire() = default;
-    XCValueComplexFire(const XCValueComplexFire& src);
-    void Reset() override;
-    uint32_t GetType() const override { return 15; }
-
-    std::vector<XCFireRecord> records;
-};
-
 struct XCOccupancyRecord {
     XCStringW name;
     double number = 0.0;
-};
-
-class XCValueComplexOccupancy : public XCValueComplex {
-public:
-    XCValueComplexOccupancy() = default;
-    XCValueComplexOccupancy(const XCValueComplexOccupancy& src);
-    void Reset() override;
-    uint32_t GetType() const override { return 16; }
-
-    std::vector<XCOccupancyRecord> records;
 };
 
 struct XCMovementRecord {
     XCStringW name;
     uint32_t code = 0;
     double number = 0.0;
-};
-
-class XCValueComplexMovements : public XCValueComplex {
-public:
-    XCValueComplexMovements() = default;
-    XCValueComplexMovements(const XCValueComplexMovements& src);
-    void Reset() override;
-    uint32_t GetType() const override { return 17; }
-
-    std::vector<XCMovementRecord> records;
 };
 
 class XCValueComplexCPP : public XCValueComplex {
@@ -244,3 +194,25 @@ public:
     std::vector<uint32_t> codes;  // leads the copy
     std::vector<std::u16string> texts;
 };
+
+// A kind whose one field is a vector of records, copied whole.
+template <uint32_t Kind, typename Record>
+class XCValueComplexRecords : public XCValueComplex {
+public:
+    XCValueComplexRecords() = default;
+    XCValueComplexRecords(const XCValueComplexRecords& src) : XCValueComplex(), records(src.records) {}
+    void Reset() override
+    {
+        XCValueComplex::Reset();
+        records.clear();
+    }
+    uint32_t GetType() const override { return Kind; }
+
+    std::vector<Record> records;
+};
+
+using XCValueComplexCLW = XCValueComplexRecords<7, std::array<uint32_t, 23>>;
+using XCValueComplexVorsk640CLW = XCValueComplexRecords<13, std::array<uint32_t, 12>>;
+using XCValueComplexFire = XCValueComplexRecords<15, XCFireRecord>;
+using XCValueComplexOccupancy = XCValueComplexRecords<16, XCOccupancyRecord>;
+using XCValueComplexMovements = XCValueComplexRecords<17, XCMovementRecord>;
