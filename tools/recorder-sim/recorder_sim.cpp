@@ -43,9 +43,9 @@ const char kUsage[] =
     "                         pointer lies after the end pointer (needs 2 records or more)\n"
     "  --no-pacing            send each reply at once instead of at 115200 baud\n"
     "  --turnaround MS        wait MS milliseconds before each reply (default 0)\n"
-    "  --fault SPEC[@K]       misbehave on every request, or on the K-th only (counted from 1,\n"
+    "  --fault FAULT[@K]      misbehave on every request, or on the K-th only (counted from 1,\n"
     "                         as the lines of the request log); repeatable, a fault with @K\n"
-    "                         wins over one without. SPEC is one of:\n"
+    "                         wins over one without. FAULT is one of:\n"
     "                           no-reply              execute the request, send nothing\n"
     "                           wrong-unit            reply as unit 2 (with a valid CRC)\n"
     "                           bad-crc               flip the lowest bit of the reply's CRC\n"
@@ -177,21 +177,21 @@ bool ParseFault(std::string text, Fault* fault)
         if (colon == std::string::npos) break;
         start = colon + 1;
     }
-    struct Spec { const char* name; FaultKind kind; size_t arguments; };
-    const Spec specs[] = {
+    struct FaultForm { const char* name; FaultKind kind; size_t arguments; };
+    const FaultForm forms[] = {
         {"no-reply", FaultKind::NoReply, 0}, {"wrong-unit", FaultKind::WrongUnit, 0},
         {"bad-crc", FaultKind::BadCrc, 0},   {"exception", FaultKind::Exception, 1},
         {"split", FaultKind::Split, 2},      {"garbage", FaultKind::Garbage, 1},
         {"late", FaultKind::Late, 1},        {"hang-up", FaultKind::HangUp, 0},
     };
-    for (const Spec& spec : specs) {
-        if (parts[0] != spec.name) continue;
-        if (parts.size() != spec.arguments + 1) return false;
-        fault->kind = spec.kind;
-        if (spec.arguments >= 1 && !ParseNumber(parts[1], 60000, &fault->first)) return false;
-        if (spec.arguments >= 2 && !ParseNumber(parts[2], 60000, &fault->second)) return false;
-        if (spec.kind == FaultKind::Exception) return fault->first <= 255;
-        if (spec.kind == FaultKind::Split) return fault->first >= 2;
+    for (const FaultForm& form : forms) {
+        if (parts[0] != form.name) continue;
+        if (parts.size() != form.arguments + 1) return false;
+        fault->kind = form.kind;
+        if (form.arguments >= 1 && !ParseNumber(parts[1], 60000, &fault->first)) return false;
+        if (form.arguments >= 2 && !ParseNumber(parts[2], 60000, &fault->second)) return false;
+        if (form.kind == FaultKind::Exception) return fault->first <= 255;
+        if (form.kind == FaultKind::Split) return fault->first >= 2;
         return true;
     }
     return false;
