@@ -28,19 +28,8 @@ XCModBusTransaction::XCModBusTransaction(uint32_t replyTimeout)
 
 void XCModBusTransaction::BuildReadRequest(uint32_t startRegister, uint32_t count, uint8_t function)
 {
-    unitId_ = 1;
-    kind_ = ReadRequest;
-    startRegister_ = startRegister;
-    registerCount_ = count;
-    frame_[0] = static_cast<uint8_t>(unitId_);
-    frame_[1] = function;
-    PutWord(frame_ + 2, startRegister);
-    PutWord(frame_ + 4, count);
-    AppendCrc(6);
-    state_ = XCTransactionState::Pending;
-    requestLength_ = 8;
-    expectedReplyLength_ = 2 * count + 5;
-    receivedCount_ = 0;
+    BeginRequest(ReadRequest, function, startRegister, count);
+    FinishRequest(6, 2 * count + 5);
 }
 
 void XCModBusTransaction::BuildWriteRequest(uint32_t startRegister, uint32_t count, const uint8_t* data)
@@ -51,26 +40,34 @@ void XCModBusTransaction::BuildWriteRequest(uint32_t startRegister, uint32_t cou
         receivedCount_ = 0;
         return;
     }
+    BeginRequest(WriteRequest, kWriteMultipleRegisters, startRegister, count);
+    frame_[6] = static_cast<uint8_t>(2 * count);
+    std::memcpy(frame_ + 7, data, 2 * count);
+    FinishRequest(7 + 2 * count, 8);
+}
+
+void XCModBusTransaction::BeginRequest(Kind kind, uint8_t function, uint32_t startRegister, uint32_t count)
+{
     unitId_ = 1;
-    kind_ = WriteRequest;
+    kind_ = kind;
     startRegister_ = startRegister;
     registerCount_ = count;
     frame_[0] = static_cast<uint8_t>(unitId_);
-    frame_[1] = kWriteMultipleRegisters;
+    frame_[1] = function;
     PutWord(frame_ + 2, startRegister);
     PutWord(frame_ + 4, count);
-    frame_[6] = static_cast<uint8_t>(2 * count);
-    std::memcpy(frame_ + 7, data, 2 * count);
-    AppendCrc(7 + 2 * count);
+}
+
+void XCModBusTransaction::FinishRequest(uint32_t lengthBeforeCrc, uint32_t expectedReplyLength)
+{
+    PutWord(frame_ + lengthBeforeCrc, Crc16(frame_, lengthBeforeCrc));
     state_ = XCTransactionState::Pending;
-    requestLength_ = 9 + 2 * count;
-    expectedReplyLength_ = 8;
+    requestLength_ = lengthBeforeCrc + 2;
+    expectedReplyLength_ = expectedReplyLength;
     receivedCount_ = 0;
 }
 
 uint16_t XCModBusTransaction::Crc16(const uint8_t* data, uint32_t length) { return ModbusCrc16(data, length); }
-
-void XCModBusTransaction::AppendCrc(uint32_t length) { PutWord(frame_ + length, Crc16(frame_, length)); }
 
 void XCModBusTransaction::Append(const uint8_t* data, uint32_t count)
 {

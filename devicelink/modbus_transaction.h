@@ -38,8 +38,11 @@ public:
 private:
     enum Kind : uint32_t { NothingBuilt = 0, ReadRequest = 1, WriteRequest = 2 };
 
+    // The unit, function, start and count that both request forms begin with.
+    void BeginRequest(Kind kind, uint8_t function, uint32_t startRegister, uint32_t count);
+    // Appends the CRC after `lengthBeforeCrc` bytes and awaits the reply.
+    void FinishRequest(uint32_t lengthBeforeCrc, uint32_t expectedReplyLength);
     void Append(const uint8_t* data, uint32_t count);
-    void AppendCrc(uint32_t length);
 
     uint8_t frame_[kFrameSize] = {};
     int state_;
