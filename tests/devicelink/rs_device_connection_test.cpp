@@ -1,58 +1,22 @@
 #include "devicelink/rs_device_connection.h"
 
 #include "devicelink/modbus_transaction.h"
-#include "foundation/modbus_crc16.h"
+#include "tests/support/modbus_frames.h"
 #include "tests/support/pty_port.h"
+#include "tests/support/stopwatch.h"
 #include "tests/support/temporary_ports_folder.h"
 
 #include <gtest/gtest.h>
 
 #include <atomic>
-#include <chrono>
 #include <fcntl.h>
-#include <sys/resource.h>
 
-using testsupport::Bytes;
-using testsupport::Peer;
-using testsupport::PtyPort;
+using namespace testsupport;
 
 namespace {
 
-using Clock = std::chrono::steady_clock;
-
-long MillisecondsSince(Clock::time_point start)
-{
-    return static_cast<long>(
-        std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - start).count());
-}
-
-double CpuSeconds()
-{
-    struct rusage usage;
-    getrusage(RUSAGE_SELF, &usage);
-    return usage.ru_utime.tv_sec + usage.ru_stime.tv_sec +
-           (usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
-}
-
-Bytes WithCrc(Bytes frame)
-{
-    const uint16_t crc = ModbusCrc16(frame.data(), static_cast<uint32_t>(frame.size()));
-    frame.push_back(static_cast<uint8_t>(crc >> 8));
-    frame.push_back(static_cast<uint8_t>(crc));
-    return frame;
-}
-
-Bytes ReadReply(uint32_t count)
-{
-    Bytes frame = {1, 3, static_cast<uint8_t>(2 * count)};
-    for (uint32_t i = 0; i < count; ++i) {
-        frame.push_back(static_cast<uint8_t>(i >> 8));
-        frame.push_back(static_cast<uint8_t>(i));
-    }
-    return WithCrc(frame);
-}
-
-const Bytes kReadAll = {0x01, 0x03, 0x00, 0x00, 0x00, 0x43, 0x04, 0x3B};
+const Bytes kReadAll = ReadRequest(3, 0, 67);
+const Bytes kReplyToReadAll = ReadReply(3, 67, 134);
 
 // A transaction whose every answer the test sets, and which records how it was driven.
 class ScriptedTransaction : public XCDeviceTransaction {
@@ -80,58 +44,66 @@ public:
     int GetTypeCode() override { return 99; }
 };
 
+// A connection opened on a pseudo-terminal of its own, COM`port`.
 class RsDeviceConnection : public ::testing::Test {
 protected:
+    void OpenOn(int port)
+    {
+        pty = std::make_unique<PtyPort>(ports.LinkPath(port));
+        connection = std::make_unique<XCRSDeviceConnection>(port);
+        ASSERT_TRUE(connection->Open());
+    }
+    // Runs `transaction` while the device answers its request with `reply`.
+    void Exchange(XCDeviceTransaction& transaction, const Bytes& reply, size_t requestLength = 8)
+    {
+        Peer peer([&] {
+            pty->Receive(requestLength, 5000);
+            pty->Send(reply);
+        });
+        connection->Execute(transaction);
+    }
+
     TemporaryPortsFolder ports;
+    std::unique_ptr<PtyPort> pty;
+    std::unique_ptr<XCRSDeviceConnection> connection;
 };
 
 }  // namespace
 
 TEST_F(RsDeviceConnection, ClosedConnectionErrsAtOnceAndIdleDoesNoIo)
 {
-    PtyPort pty(ports.LinkPath(21));
-    XCRSDeviceConnection connection(21);
+    PtyPort line(ports.LinkPath(21));
+    XCRSDeviceConnection closed(21);
     ScriptedTransaction transaction;
     transaction.preSendDelay = 20000;
     // Never opened: Error without waiting the quiet time.
-    auto start = Clock::now();
-    connection.Execute(transaction);
+    Stopwatch watch;
+    closed.Execute(transaction);
     EXPECT_EQ(transaction.state, XCTransactionState::Error);
-    EXPECT_LT(MillisecondsSince(start), 5000);
-
-    ASSERT_TRUE(connection.Open());
+    // Idle: no quiet time, nothing written, the state stays.
+    ASSERT_TRUE(closed.Open());
     transaction.state = XCTransactionState::Idle;
-    start = Clock::now();
-    connection.Execute(transaction);
+    closed.Execute(transaction);
     EXPECT_EQ(transaction.state, XCTransactionState::Idle);
     EXPECT_FALSE(transaction.bufferTaken);
-    EXPECT_LT(MillisecondsSince(start), 5000);
-    EXPECT_TRUE(pty.Receive(1, 100).empty());
-
-    connection.Close();
-    transaction.state = XCTransactionState::Pending;
-    connection.Execute(transaction);
-    EXPECT_EQ(transaction.state, XCTransactionState::Error);
+    EXPECT_LT(watch.Milliseconds(), 5000);
+    EXPECT_TRUE(line.Receive(1, 100).empty());
 }
 
 TEST_F(RsDeviceConnection, QuietTimePassesBeforeEveryWrite)
 {
-    PtyPort pty(ports.LinkPath(22));
-    XCRSDeviceConnection connection(22);
-    ASSERT_TRUE(connection.Open());
+    OpenOn(22);
     XCModBusTransaction transaction(750);
     for (int exchange = 0; exchange < 2; ++exchange) {
         std::atomic<long> requestAfter{-1};
-        const auto start = Clock::now();
+        Stopwatch watch;
         Peer peer([&] {
-            const Bytes request = pty.Receive(8, 5000);
-            requestAfter = MillisecondsSince(start);
-            if (request == kReadAll) {
-                pty.Send(ReadReply(67));
-            }
+            const Bytes request = pty->Receive(8, 5000);
+            requestAfter = watch.Milliseconds();
+            pty->Send(request == kReadAll ? kReplyToReadAll : Bytes());
         });
         transaction.BuildReadRequest(0, 67, 3);
-        connection.Execute(transaction);
+        connection->Execute(transaction);
         peer.Join();
         EXPECT_EQ(transaction.GetState(), XCTransactionState::Complete);
         EXPECT_GE(requestAfter.load(), 39) << "exchange " << exchange;
@@ -140,111 +112,36 @@ TEST_F(RsDeviceConnection, QuietTimePassesBeforeEveryWrite)
 
 TEST_F(RsDeviceConnection, HeldPortRefusesSecondOpenAndCloseClosesOnce)
 {
-    PtyPort pty(ports.LinkPath(23));
-    XCRSDeviceConnection first(23);
-    ASSERT_TRUE(first.Open());
-    EXPECT_TRUE(first.Open()) << "an open connection stays open";
+    OpenOn(23);
+    EXPECT_TRUE(connection->Open()) << "an open connection stays open";
     XCRSDeviceConnection second(23);
     EXPECT_FALSE(second.Open());
 
-    first.Close();
-    // The descriptor the port had is likely handed to the next open; a second close must not
-    // take it from its new owner.
+    connection->Close();
+    // The next open likely gets the descriptor the port had; a second close must not take it.
     const int reused = open("/dev/null", O_RDONLY | O_CLOEXEC);
-    first.Close();
+    connection->Close();
     EXPECT_NE(fcntl(reused, F_GETFD), -1);
     close(reused);
 
     EXPECT_TRUE(second.Open());
-    XCRSDeviceConnection noDevice(-1);
-    EXPECT_FALSE(noDevice.Open());
+    EXPECT_FALSE(XCRSDeviceConnection(-1).Open());
 }
 
-TEST_F(RsDeviceConnection, ReplyInPiecesWithGapsCompletes)
+TEST_F(RsDeviceConnection, ReplyInPiecesIsGatheredAtMost512BytesARead)
 {
-    PtyPort pty(ports.LinkPath(24));
-    XCRSDeviceConnection connection(24);
-    ASSERT_TRUE(connection.Open());
-    XCModBusTransaction transaction(750);
-    transaction.BuildReadRequest(0, 180, 4);
-    Bytes reply = ReadReply(180);
-    reply[1] = 4;
-    reply = WithCrc(Bytes(reply.begin(), reply.end() - 2));
+    OpenOn(24);
+    ScriptedTransaction transaction;
+    transaction.timeout = 400;
+    transaction.bytesToRead = 2000;
     Peer peer([&] {
-        pty.Receive(8, 5000);
-        for (size_t at = 0; at < reply.size(); at += 100) {
-            pty.Send(Bytes(reply.begin() + at, reply.begin() + std::min(at + 100, reply.size())));
+        pty->Receive(2, 5000);
+        for (int piece = 0; piece < 3; ++piece) {
+            pty->Send(Bytes(500, 0x77));
             std::this_thread::sleep_for(std::chrono::milliseconds(30));
         }
     });
-    connection.Execute(transaction);
-    EXPECT_EQ(transaction.GetState(), XCTransactionState::Complete);
-    EXPECT_EQ(transaction.GetReceivedCount(), 365u);
-}
-
-TEST_F(RsDeviceConnection, ShortOrHalfReplyEndsInTimeout)
-{
-    PtyPort pty(ports.LinkPath(25));
-    XCRSDeviceConnection connection(25);
-    ASSERT_TRUE(connection.Open());
-    const Bytes reply = ReadReply(67);
-    for (size_t sent : {size_t(0), size_t(70), size_t(138)}) {
-        XCModBusTransaction transaction(300);
-        transaction.BuildReadRequest(0, 67, 3);
-        Peer peer([&] {
-            pty.Receive(8, 5000);
-            pty.Send(Bytes(reply.begin(), reply.begin() + sent));
-        });
-        const auto start = Clock::now();
-        connection.Execute(transaction);
-        EXPECT_EQ(transaction.GetState(), XCTransactionState::Timeout) << sent << " bytes";
-        EXPECT_GE(MillisecondsSince(start), 300 + 30) << "the reply time-out was not waited";
-    }
-}
-
-TEST_F(RsDeviceConnection, LateRemainderOfTimedOutReplyDoesNotPoisonNextExchange)
-{
-    PtyPort pty(ports.LinkPath(26));
-    XCRSDeviceConnection connection(26);
-    ASSERT_TRUE(connection.Open());
-    const Bytes reply = ReadReply(67);
-    XCModBusTransaction transaction(200);
-    transaction.BuildReadRequest(0, 67, 3);
-    {
-        Peer peer([&] {
-            pty.Receive(8, 5000);
-            pty.Send(Bytes(reply.begin(), reply.begin() + 60));
-        });
-        connection.Execute(transaction);
-    }
-    ASSERT_EQ(transaction.GetState(), XCTransactionState::Timeout);
-    // The rest turns up after the verdict and waits at the port.
-    pty.Send(Bytes(reply.begin() + 60, reply.end()));
-    ASSERT_TRUE(pty.WaitUntilPendingAtPort(79, 5000));
-
-    Peer peer([&] {
-        if (pty.Receive(8, 5000) == kReadAll) {
-            pty.Send(reply);
-        }
-    });
-    transaction.BuildReadRequest(0, 67, 3);
-    connection.Execute(transaction);
-    EXPECT_EQ(transaction.GetState(), XCTransactionState::Complete);
-}
-
-TEST_F(RsDeviceConnection, ReadsNeverTakeMoreThan512)
-{
-    PtyPort pty(ports.LinkPath(27));
-    XCRSDeviceConnection connection(27);
-    ASSERT_TRUE(connection.Open());
-    ScriptedTransaction transaction;
-    transaction.timeout = 300;
-    transaction.bytesToRead = 2000;
-    Peer peer([&] {
-        pty.Receive(2, 5000);
-        pty.Send(Bytes(1500, 0x77));
-    });
-    connection.Execute(transaction);
+    connection->Execute(transaction);
     EXPECT_EQ(transaction.state, XCTransactionState::Timeout);
     uint32_t total = 0;
     for (uint32_t piece : transaction.pieces) {
@@ -254,42 +151,64 @@ TEST_F(RsDeviceConnection, ReadsNeverTakeMoreThan512)
     EXPECT_EQ(total, 1500u);
 }
 
-TEST_F(RsDeviceConnection, HangUpDuringExchangeEndsInTimeoutWithoutSpinning)
+TEST_F(RsDeviceConnection, ShortOrHalfReplyEndsInTimeout)
 {
-    PtyPort pty(ports.LinkPath(28));
-    XCRSDeviceConnection connection(28);
-    ASSERT_TRUE(connection.Open());
+    OpenOn(25);
+    for (size_t sent : {size_t(0), size_t(70), size_t(138)}) {
+        XCModBusTransaction transaction(300);
+        transaction.BuildReadRequest(0, 67, 3);
+        Stopwatch watch;
+        Exchange(transaction, Bytes(kReplyToReadAll.begin(), kReplyToReadAll.begin() + sent));
+        EXPECT_EQ(transaction.GetState(), XCTransactionState::Timeout) << sent << " bytes";
+        EXPECT_GE(watch.Milliseconds(), 300 + 30) << "the reply time-out was not waited";
+    }
+}
+
+TEST_F(RsDeviceConnection, LateRemainderOfTimedOutReplyDoesNotPoisonNextExchange)
+{
+    OpenOn(26);
+    XCModBusTransaction transaction(200);
+    transaction.BuildReadRequest(0, 67, 3);
+    Exchange(transaction, Bytes(kReplyToReadAll.begin(), kReplyToReadAll.begin() + 60));
+    ASSERT_EQ(transaction.GetState(), XCTransactionState::Timeout);
+    // The rest turns up after the verdict and waits at the port.
+    pty->Send(Bytes(kReplyToReadAll.begin() + 60, kReplyToReadAll.end()));
+    ASSERT_TRUE(pty->WaitUntilPendingAtPort(79, 5000));
+
+    transaction.BuildReadRequest(0, 67, 3);
+    Exchange(transaction, kReplyToReadAll);
+    EXPECT_EQ(transaction.GetState(), XCTransactionState::Complete);
+}
+
+TEST_F(RsDeviceConnection, HangUpOrEmptyReadsEndInTimeoutWithoutSpinning)
+{
+    OpenOn(28);
     XCModBusTransaction transaction(1500);
     transaction.BuildReadRequest(0, 67, 3);
     Peer peer([&] {
-        pty.Receive(8, 5000);
-        pty.Send({0x01, 0x03, 0x86});
-        pty.HangUp();
+        pty->Receive(8, 5000);
+        pty->Send({0x01, 0x03, 0x86});
+        pty->HangUp();
     });
-    const auto start = Clock::now();
-    const double cpuStart = CpuSeconds();
-    connection.Execute(transaction);
-    const long elapsed = MillisecondsSince(start);
-    const double cpuMilliseconds = (CpuSeconds() - cpuStart) * 1000;
+    Stopwatch watch;
+    connection->Execute(transaction);
     EXPECT_EQ(transaction.GetState(), XCTransactionState::Timeout);
-    EXPECT_GE(elapsed, 1500);
-    EXPECT_LT(cpuMilliseconds, 0.1 * elapsed);
+    EXPECT_GE(watch.Milliseconds(), 1500);
+    EXPECT_LT(watch.CpuMillisecondsSpent(), 0.1 * watch.Milliseconds());
+
+    // The write to a line that has gone fails.
+    peer.Join();
+    transaction.BuildReadRequest(0, 67, 3);
+    connection->Execute(transaction);
+    EXPECT_EQ(transaction.GetState(), XCTransactionState::Error);
 
     // A transaction that asks for nothing is polled, not spun, until its time-out.
+    OpenOn(29);
     ScriptedTransaction asksNothing;
     asksNothing.bytesToRead = 0;
     asksNothing.timeout = 1000;
-    XCRSDeviceConnection idleLine(29);
-    PtyPort quiet(ports.LinkPath(29));
-    ASSERT_TRUE(idleLine.Open());
-    const double cpuBefore = CpuSeconds();
-    const auto begin = Clock::now();
-    idleLine.Execute(asksNothing);
+    Stopwatch idle;
+    connection->Execute(asksNothing);
     EXPECT_EQ(asksNothing.state, XCTransactionState::Timeout);
-    EXPECT_LT((CpuSeconds() - cpuBefore) * 1000, 0.1 * MillisecondsSince(begin));
-
-    // The write to a line that has gone fails.
-    transaction.BuildReadRequest(0, 67, 3);
-    connection.Execute(transaction);
-    EXPECT_EQ(transaction.GetState(), XCTransactionState::Error);
+    EXPECT_LT(idle.CpuMillisecondsSpent(), 0.1 * idle.Milliseconds());
 }

@@ -1,19 +1,19 @@
 #pragma once
 // A pseudo-terminal published as a serial port: the program opens the slave side through a link
 // (comN in a TemporaryPortsFolder), and the test plays the device on the master side.
+#include <algorithm>
 #include <cerrno>
 #include <chrono>
 #include <cstdint>
 #include <cstdlib>
-#include <utility>
 #include <fcntl.h>
 #include <poll.h>
 #include <stdexcept>
 #include <string>
 #include <sys/ioctl.h>
-#include <sys/stat.h>
 #include <thread>
 #include <unistd.h>
+#include <utility>
 #include <vector>
 
 namespace testsupport {
@@ -50,12 +50,11 @@ public:
 
     void Send(const Bytes& bytes) const
     {
-        size_t sent = 0;
-        while (sent < bytes.size()) {
+        for (size_t sent = 0; sent < bytes.size();) {
             const ssize_t n = write(master_, bytes.data() + sent, bytes.size() - sent);
             if (n > 0) {
                 sent += static_cast<size_t>(n);
-            } else if (n < 0 && errno != EAGAIN && errno != EINTR) {
+            } else if (errno != EAGAIN && errno != EINTR) {
                 return;
             } else {
                 struct pollfd wait = {master_, POLLOUT, 0};
@@ -73,17 +72,15 @@ public:
             const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
                 deadline - std::chrono::steady_clock::now()).count();
             struct pollfd wait = {master_, POLLIN, 0};
+            uint8_t chunk[512];
             if (left <= 0 || poll(&wait, 1, static_cast<int>(left)) <= 0) {
                 break;
             }
-            uint8_t chunk[512];
             const ssize_t n = read(master_, chunk, std::min(sizeof chunk, count - got.size()));
             if (n <= 0 && errno != EAGAIN && errno != EINTR) {
                 break;
             }
-            if (n > 0) {
-                got.insert(got.end(), chunk, chunk + n);
-            }
+            got.insert(got.end(), chunk, chunk + std::max<ssize_t>(n, 0));
         }
         return got;
     }
@@ -91,8 +88,8 @@ public:
     // Waits, at most `timeoutMs`, until the program's side holds `count` unread bytes.
     bool WaitUntilPendingAtPort(int count, int timeoutMs) const
     {
+        int pending = 0;
         for (int waited = 0; waited < timeoutMs; ++waited) {
-            int pending = 0;
             if (ioctl(slave_, FIONREAD, &pending) == 0 && pending >= count) {
                 return true;
             }
