@@ -102,8 +102,9 @@ TEST(LibmodbusSlave, ReadWriteReadBackAndOutOfMapException)
         EXPECT_EQ(Register(transaction, reg), 1000 + reg);
     }
 
-    // The configuration's parameter write, then the configuration's read of 8 to 18.
-    const uint16_t parameters[8] = {230, 50, 207, 253, 5, 6, 15, 0};
+    // The configuration's parameter write, then its read of 8 to 18. The line must be raw both
+    // ways: the values and the registers read hold LF, CR, XON, XOFF and bytes above 127.
+    const uint16_t parameters[8] = {230, 50, 207, 253, 0x0D, 6, 10, 0x1311};
     uint8_t words[16];
     for (int i = 0; i < 8; ++i) {
         words[2 * i] = static_cast<uint8_t>(parameters[i] >> 8);

