@@ -263,12 +263,8 @@ bool XCStdIndexFile::RemoveEntry(uint32_t time, uint32_t interval, uint32_t kind
 
 void XCStdIndexFile::EntryTime(const IndexedEntry& source, int yearBase, XCTime& out)
 {
-    const uint32_t packed = source.entry.time;
-    XCTime stamped;
-    stamped.Set(static_cast<int>(packed >> 26) + yearBase, (packed >> 22) & 15, (packed >> 17) & 31,
-                (packed >> 12) & 31, (packed >> 6) & 63, packed & 63, 0, 0);
     XCTime calendar;
-    calendar.FromDouble(stamped.ToDouble());
+    calendar.FromDouble(XCTime::Unpack(yearBase, source.entry.time));
     out.Set(calendar.GetYear(), calendar.GetMonth(), calendar.GetDay(), calendar.GetHour(), calendar.GetMinute(),
             calendar.GetSecond(), 0, static_cast<int32_t>(source.entry.interval));
 }

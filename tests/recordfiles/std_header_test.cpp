@@ -159,3 +159,14 @@ TEST(StdFile, NeverOpenedOrFailedFileAnswersEmptyAndCreatesNothing)
     EXPECT_EQ(file->FindRecordVariable(313), -1);
     file.reset();
 }
+
+TEST(StdHeader, HugeBaseYearGivesInvalidTimesWithoutOverflow)
+{
+    TempFolder folder;
+    StdImage image = With({{0x012C, Be32(0x7FFFFFF0)}});
+    WriteBytes(folder / "data.std", Concat({image.Header(), image.Record(Be32(Packed(63, 1, 1, 0, 0)))}));
+    XCStdFile file;
+    ASSERT_TRUE(file.Open(folder.Data().c_str(), false));
+    EXPECT_EQ(file.GetRecordCount(), 1);
+    EXPECT_FALSE(file.GetFirstTime()->IsValid());
+}
