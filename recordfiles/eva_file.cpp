@@ -1,7 +1,9 @@
 #include "recordfiles/eva_file.h"
 
 #include "foundation/modbus_crc16.h"
-#include "foundation/text_encoding.h"
+#include "recordfiles/file_system_path.h"
+#include "recordfiles/record_bytes.h"
+#include "recordfiles/tail_move.h"
 
 #include <climits>
 #include <cstring>
@@ -17,22 +19,11 @@ constexpr int kText3Offset = 16;
 constexpr int kText3Size = 12;
 constexpr int kChecksumTypeOffset = 28;
 constexpr int kYearOffset = 30;
-constexpr int kMoveBlockSize = 4096;
 
-uint32_t ReadBigEndian16(const unsigned char* p) { return static_cast<uint32_t>(p[0] << 8 | p[1]); }
-
-uint32_t ReadBigEndian32(const unsigned char* p)
+void AssignTextField(XCStringA& text, const unsigned char* field, size_t size)
 {
-    return static_cast<uint32_t>(p[0]) << 24 | static_cast<uint32_t>(p[1]) << 16 |
-           static_cast<uint32_t>(p[2]) << 8 | p[3];
-}
-
-// A field ends at its first zero byte, or fills its whole width without one.
-void AssignTextField(XCStringA& text, const unsigned char* field, int size)
-{
-    const void* zero = std::memchr(field, 0, static_cast<size_t>(size));
-    const int length = zero != nullptr ? static_cast<int>(static_cast<const unsigned char*>(zero) - field) : size;
-    text.Assign(reinterpret_cast<const char*>(field), length);
+    const std::string value = record_bytes::TextField(field, size);
+    text.Assign(value.data(), static_cast<int32_t>(value.size()));
 }
 
 // Two-digit years below 80 are 20xx, up to 199 they count from 1900; larger years stand.
@@ -41,13 +32,6 @@ int32_t BaseYearFromHeader(uint32_t year)
     if (year >= 200)
         return static_cast<int32_t>(year);
     return static_cast<int32_t>(year < 80 ? 2000 + year : 1900 + year);
-}
-
-std::string FileSystemPath(const char16_t* path)
-{
-    XCStringA utf8;
-    WideToUtf8(utf8, XCStringW(path));
-    return std::string(utf8.GetData(), static_cast<size_t>(utf8.GetLength()));
 }
 
 }  // namespace
@@ -95,11 +79,11 @@ bool XCEvaFile::ReadHeader()
     AssignTextField(headerText1_, header + kText1Offset, kText1Size);
     AssignTextField(headerText2_, header + kText2Offset, kText2Size);
     AssignTextField(headerText3_, header + kText3Offset, kText3Size);
-    const uint32_t type = ReadBigEndian16(header + kChecksumTypeOffset);
+    const uint32_t type = record_bytes::ReadU16(header + kChecksumTypeOffset);
     if (type > 2)
         return false;
     checksumType_ = static_cast<int32_t>(type);
-    baseYear_ = BaseYearFromHeader(ReadBigEndian16(header + kYearOffset));
+    baseYear_ = BaseYearFromHeader(record_bytes::ReadU16(header + kYearOffset));
     if (!VerifyChecksum(checksumType_, header, kHeaderSize))
         return false;
 
@@ -154,11 +138,7 @@ bool XCEvaFile::ReadRecord(int index)
 
 void XCEvaFile::GetRecordTime(XCValue& out) const
 {
-    const uint32_t v = ReadBigEndian32(record_);
-    XCTime time;
-    time.Set(static_cast<int32_t>(v >> 26) + baseYear_, (v >> 22) & 15, (v >> 17) & 31, (v >> 12) & 31,
-             (v >> 6) & 63, v & 63, 0, 0);
-    out.SetDouble(time.ToDouble());
+    out.SetDouble(XCTime::Unpack(baseYear_, record_bytes::ReadU32(record_)));
 }
 
 double XCEvaFile::GetRecordTimeAsDouble() const
@@ -246,7 +226,7 @@ bool XCEvaFile::DeleteRange(const XCTime& from, const XCTime& to)
     const int64_t shift = end - start;
     // The cached record's bytes may move.
     cachedIndex_ = -1;
-    if (!MoveTailDown(start, shift) || !file_.Truncate(length - shift)) {
+    if (!MoveTailDown(file_, start, shift) || !file_.Truncate(length - shift)) {
         Rescan();
         return false;
     }
@@ -254,24 +234,6 @@ bool XCEvaFile::DeleteRange(const XCTime& from, const XCTime& to)
     const bool readOnly = readOnly_;
     Close();
     return Open(path.GetData(), readOnly);
-}
-
-bool XCEvaFile::MoveTailDown(int64_t start, int64_t shift)
-{
-    unsigned char block[kMoveBlockSize];
-    for (int64_t to = start;; to += kMoveBlockSize) {
-        if (file_.Seek(to + shift, platform::File::Origin::Begin) < 0)
-            return false;
-        const int64_t got = file_.Read(block, kMoveBlockSize);
-        if (got < 0)
-            return false;
-        if (got > 0) {
-            if (file_.Seek(to, platform::File::Origin::Begin) < 0 || file_.Write(block, static_cast<uint64_t>(got)) != got)
-                return false;
-        }
-        if (got < kMoveBlockSize)
-            return true;
-    }
 }
 
 void XCEvaFile::Rescan()

@@ -57,7 +57,6 @@ public:
 
 private:
     bool ReadHeader();
-    bool MoveTailDown(int64_t start, int64_t shift);
     // After a failed pruning step: describe the file as it now stands, or end closed.
     void Rescan();
 

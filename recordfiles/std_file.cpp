@@ -1,10 +1,8 @@
 #include "recordfiles/std_file.h"
 
 #include "recordfiles/file_system_path.h"
-#include "recordfiles/std_byte_fields.h"
+#include "recordfiles/record_bytes.h"
 #include "recordfiles/std_number_conversion.h"
-
-#include <cstring>
 
 namespace {
 
@@ -13,13 +11,6 @@ constexpr uint16_t kBaseYearId = 300;
 constexpr uint16_t kElementCountId = 426;
 constexpr uint16_t kBlobFlagId = 489;
 constexpr uint16_t kBlobLengthId = 896;
-
-std::string TextField(const unsigned char* bytes, size_t size)
-{
-    const void* end = std::memchr(bytes, 0, size);
-    const size_t length = end == nullptr ? size : static_cast<size_t>(static_cast<const unsigned char*>(end) - bytes);
-    return std::string(reinterpret_cast<const char*>(bytes), length);
-}
 
 // Count fields hold bytes instead of codes, and unsigned 16-bit header codes read as signed.
 bool IsByteCountVariant(const std::string& secondText)
@@ -33,13 +24,13 @@ bool ReadCodeList(const std::vector<unsigned char>& header, size_t& position, bo
 {
     if (position + 2 > header.size())
         return false;
-    const uint16_t field = std_bytes::ReadU16(header.data() + position);
+    const uint16_t field = record_bytes::ReadU16(header.data() + position);
     const size_t count = byteCounts ? field / 2 : field;
     position += 2;
     if (position + 2 * count > header.size())
         return false;
     for (size_t i = 0; i < count; ++i, position += 2)
-        codes.push_back(std_bytes::ReadU16(header.data() + position));
+        codes.push_back(record_bytes::ReadU16(header.data() + position));
     return true;
 }
 
@@ -133,12 +124,12 @@ bool XCStdFile::ReadHeader(bool withIndex)
     unsigned char fixed[kFixedHeaderBytes];
     if (data_.Read(fixed, kFixedHeaderBytes) != kFixedHeaderBytes)
         return false;
-    headerText1_ = TextField(fixed, 10);
-    headerText2_ = TextField(fixed + 10, 6);
-    checksumType_ = std_bytes::ReadU16(fixed + 16);
+    headerText1_ = record_bytes::TextField(fixed, 10);
+    headerText2_ = record_bytes::TextField(fixed + 10, 6);
+    checksumType_ = record_bytes::ReadU16(fixed + 16);
     if (checksumType_ > 2)
         return false;
-    const int headerLength = std_bytes::ReadU16(fixed + 18);
+    const int headerLength = record_bytes::ReadU16(fixed + 18);
     if (headerLength < kMinHeaderLength || headerLength > kMaxHeaderLength)
         return false;
 
@@ -148,7 +139,7 @@ bool XCStdFile::ReadHeader(bool withIndex)
     if (!VerifyChecksum(checksumType_, header.data(), headerLength))
         return false;
     headerLength_ = headerLength;
-    recordLength_ = std_bytes::ReadU16(header.data() + 20);
+    recordLength_ = record_bytes::ReadU16(header.data() + 20);
     if (recordLength_ < 2)
         return false;
     if (!ParseHeader(header) || !LayOutRecord())

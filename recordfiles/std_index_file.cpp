@@ -2,7 +2,7 @@
 
 #include "foundation/path_utilities.h"
 #include "recordfiles/file_system_path.h"
-#include "recordfiles/std_byte_fields.h"
+#include "recordfiles/record_bytes.h"
 #include "recordfiles/std_file.h"
 
 #include <vector>
@@ -20,18 +20,18 @@ uint32_t Distance(uint32_t a, uint32_t b) { return a > b ? a - b : b - a; }
 
 void XCStdIndexFile::IndexedEntry::DecodeEntry(const unsigned char bytes[kEntrySize])
 {
-    entry.time = std_bytes::ReadU32(bytes);
-    entry.interval = std_bytes::ReadU32(bytes + 4);
-    entry.kind = std_bytes::ReadU32(bytes + 8);
-    entry.offset = std_bytes::ReadU32(bytes + 12);
+    entry.time = record_bytes::ReadU32(bytes);
+    entry.interval = record_bytes::ReadU32(bytes + 4);
+    entry.kind = record_bytes::ReadU32(bytes + 8);
+    entry.offset = record_bytes::ReadU32(bytes + 12);
 }
 
 void XCStdIndexFile::EncodeEntry(const Entry& entry, unsigned char bytes[kEntrySize])
 {
-    std_bytes::WriteU32(bytes, entry.time);
-    std_bytes::WriteU32(bytes + 4, entry.interval);
-    std_bytes::WriteU32(bytes + 8, entry.kind);
-    std_bytes::WriteU32(bytes + 12, entry.offset);
+    record_bytes::WriteU32(bytes, entry.time);
+    record_bytes::WriteU32(bytes + 4, entry.interval);
+    record_bytes::WriteU32(bytes + 8, entry.kind);
+    record_bytes::WriteU32(bytes + 12, entry.offset);
 }
 
 bool XCStdIndexFile::EntryGreater(const Entry& a, const Entry& b)

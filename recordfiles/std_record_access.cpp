@@ -1,7 +1,8 @@
 #include "recordfiles/file_system_path.h"
-#include "recordfiles/std_byte_fields.h"
+#include "recordfiles/record_bytes.h"
 #include "recordfiles/std_file.h"
 #include "recordfiles/std_number_conversion.h"
+#include "recordfiles/tail_move.h"
 
 #include <algorithm>
 #include <initializer_list>
@@ -9,7 +10,6 @@
 namespace {
 
 constexpr uint16_t kRecordKindId = 342;
-constexpr int kMoveBlockSize = 4096;
 
 }  // namespace
 
@@ -30,7 +30,7 @@ bool XCStdFile::ReadTimeStamp(const unsigned char* record, uint32_t& time) const
     // A time stamp coded narrower than four bytes at the record's end must not be read past it.
     if (offset + 4 > static_cast<uint32_t>(recordLength_))
         return false;
-    time = std_bytes::ReadU32(record + offset);
+    time = record_bytes::ReadU32(record + offset);
     return true;
 }
 
@@ -143,19 +143,7 @@ bool XCStdFile::DeleteRange(const XCTime& from, const XCTime& to)
     if (size < 0)
         return false;
     const int64_t gap = offsetB - offsetA;
-    unsigned char block[kMoveBlockSize];
-    for (int64_t destination = offsetA;; destination += kMoveBlockSize) {
-        if (data_.Seek(destination + gap, platform::File::Origin::Begin) < 0)
-            return false;
-        const int64_t got = data_.Read(block, kMoveBlockSize);
-        if (got < 0)
-            return false;
-        if (got > 0 && (data_.Seek(destination, platform::File::Origin::Begin) < 0 || data_.Write(block, got) != got))
-            return false;
-        if (got < kMoveBlockSize)
-            break;
-    }
-    if (!data_.Truncate(size - gap))
+    if (!MoveTailDown(data_, offsetA, gap) || !data_.Truncate(size - gap))
         return false;
 
     const bool readOnly = readOnly_;

@@ -1,6 +1,6 @@
 #include "foundation/text_encoding.h"
 #include "foundation/value_complex.h"
-#include "recordfiles/std_byte_fields.h"
+#include "recordfiles/record_bytes.h"
 #include "recordfiles/std_file.h"
 #include "recordfiles/std_number_conversion.h"
 #include "recordfiles/std_scale_rule.h"
@@ -41,7 +41,7 @@ void DecodeArray(XCStdFile::VariableCode code, const unsigned char* bytes, XCVal
     XCValueComplexFO array;
     const int elements = ArrayElements(code, count);
     for (int i = 0; i < elements; ++i) {
-        array.values.push_back(static_cast<int16_t>(std_bytes::ReadU16(bytes + 2 * i)));
+        array.values.push_back(static_cast<int16_t>(record_bytes::ReadU16(bytes + 2 * i)));
         array.indices.push_back(i + 1);
     }
     out.SetComplex(&array);
@@ -59,7 +59,7 @@ void EncodeArray(XCStdFile::VariableCode code, unsigned char* bytes, const XCVal
     const auto& values = static_cast<const XCValueComplexFO*>(payload)->values;
     const size_t written = std::min(static_cast<size_t>(elements), values.size());
     for (size_t i = 0; i < written; ++i)
-        std_bytes::WriteU16(bytes + 2 * i, static_cast<uint16_t>(std_numbers::TruncateToInt32(values[i])));
+        record_bytes::WriteU16(bytes + 2 * i, static_cast<uint16_t>(std_numbers::TruncateToInt32(values[i])));
 }
 
 void DecodeText(XCStdFile::VariableCode code, const unsigned char* bytes, XCValue& out)
@@ -113,19 +113,19 @@ bool XCStdFile::DecodeValue(VariableCode code, const unsigned char* bytes, XCVal
 {
     out.Clear();
     switch (TypeOf(code)) {
-    case kSigned32: out.SetDouble(static_cast<int32_t>(std_bytes::ReadU32(bytes))); return true;
-    case kUnsigned32: out.SetDouble(std_bytes::ReadU32(bytes)); return true;
+    case kSigned32: out.SetDouble(static_cast<int32_t>(record_bytes::ReadU32(bytes))); return true;
+    case kUnsigned32: out.SetDouble(record_bytes::ReadU32(bytes)); return true;
     case kSigned8: out.SetDouble(static_cast<int8_t>(bytes[0])); return true;
     case kUnsigned8: out.SetDouble(bytes[0]); return true;
-    case kSigned16: out.SetDouble(static_cast<int16_t>(std_bytes::ReadU16(bytes))); return true;
-    case kUnsigned16: out.SetDouble(std_bytes::ReadU16(bytes)); return true;
+    case kSigned16: out.SetDouble(static_cast<int16_t>(record_bytes::ReadU16(bytes))); return true;
+    case kUnsigned16: out.SetDouble(record_bytes::ReadU16(bytes)); return true;
     case kSingle:
-        out.SetDouble(static_cast<float>(static_cast<int32_t>(std_bytes::ReadU32(bytes))));
+        out.SetDouble(static_cast<float>(static_cast<int32_t>(record_bytes::ReadU32(bytes))));
         return true;
-    case kLittleEndianDouble: out.SetDouble(std_bytes::ReadLittleEndianDouble(bytes)); return true;
+    case kLittleEndianDouble: out.SetDouble(record_bytes::ReadLittleEndianDouble(bytes)); return true;
     case kSecondsAndMilliseconds:
-        out.SetDouble(static_cast<int32_t>(std_bytes::ReadU32(bytes)) +
-                      static_cast<int32_t>(std_bytes::ReadU32(bytes + 4)) / 1000.0);
+        out.SetDouble(static_cast<int32_t>(record_bytes::ReadU32(bytes)) +
+                      static_cast<int32_t>(record_bytes::ReadU32(bytes + 4)) / 1000.0);
         return true;
     case kArray: DecodeArray(code, bytes, out, count); return true;
     case kText: DecodeText(code, bytes, out); return true;
@@ -138,22 +138,22 @@ bool XCStdFile::EncodeValue(VariableCode code, unsigned char* bytes, const XCVal
     const double number = value.GetDouble();
     switch (TypeOf(code)) {
     case kSigned32:
-        std_bytes::WriteU32(bytes, static_cast<uint32_t>(std_numbers::TruncateToInt32(number)));
+        record_bytes::WriteU32(bytes, static_cast<uint32_t>(std_numbers::TruncateToInt32(number)));
         return true;
     case kUnsigned32:
-    case kSingle: std_bytes::WriteU32(bytes, std_numbers::TruncateToUint32(number)); return true;
+    case kSingle: record_bytes::WriteU32(bytes, std_numbers::TruncateToUint32(number)); return true;
     case kSigned8:
     case kUnsigned8: bytes[0] = static_cast<unsigned char>(std_numbers::TruncateToInt32(number)); return true;
     case kSigned16:
     case kUnsigned16:
-        std_bytes::WriteU16(bytes, static_cast<uint16_t>(std_numbers::TruncateToInt32(number)));
+        record_bytes::WriteU16(bytes, static_cast<uint16_t>(std_numbers::TruncateToInt32(number)));
         return true;
-    case kLittleEndianDouble: std_bytes::WriteLittleEndianDouble(bytes, number); return true;
+    case kLittleEndianDouble: record_bytes::WriteLittleEndianDouble(bytes, number); return true;
     case kSecondsAndMilliseconds: {
         const int32_t seconds = std_numbers::TruncateToInt32(number);
         const int32_t milliseconds = std_numbers::TruncateToInt32((number - seconds) * 1000.0);
-        std_bytes::WriteU32(bytes, static_cast<uint32_t>(seconds));
-        std_bytes::WriteU32(bytes + 4, static_cast<uint32_t>(milliseconds));
+        record_bytes::WriteU32(bytes, static_cast<uint32_t>(seconds));
+        record_bytes::WriteU32(bytes + 4, static_cast<uint32_t>(milliseconds));
         return true;
     }
     case kArray: EncodeArray(code, bytes, value, count); return true;

@@ -1,9 +1,11 @@
 #pragma once
 #include <cstdint>
 #include <cstring>
+#include <string>
 
-// Fixed-width fields of STD files: big-endian integers, and the one little-endian double.
-namespace std_bytes {
+// Fixed-width fields of the record files: big-endian integers, the one little-endian double, and
+// texts that end at their first zero byte or fill their field.
+namespace record_bytes {
 
 inline uint16_t ReadU16(const unsigned char* p) { return static_cast<uint16_t>(p[0] << 8 | p[1]); }
 
@@ -45,4 +47,11 @@ inline void WriteLittleEndianDouble(unsigned char* p, double value)
         p[i] = static_cast<unsigned char>(bits);
 }
 
-}  // namespace std_bytes
+inline std::string TextField(const unsigned char* field, size_t size)
+{
+    const void* zero = std::memchr(field, 0, size);
+    const size_t length = zero == nullptr ? size : static_cast<size_t>(static_cast<const unsigned char*>(zero) - field);
+    return std::string(reinterpret_cast<const char*>(field), length);
+}
+
+}  // namespace record_bytes
