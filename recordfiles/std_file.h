@@ -60,6 +60,7 @@ public:
     const XCTime* GetLastTime() override;
     int32_t GetRecordCount() override;
     // Removes the records from the one placed for `from` up to, not including, the one placed for `to`.
+    // Refused on a read-only file. After a failure part way the index is rebuilt to fit the data.
     bool DeleteRange(const XCTime& from, const XCTime& to) override;
     virtual bool ReadHeader(bool withIndex);
 

@@ -121,7 +121,7 @@ int32_t XCStdFile::GetRecordCount() { return index_.GetCount(); }
 
 bool XCStdFile::DeleteRange(const XCTime& from, const XCTime& to)
 {
-    if (!IsOpen() || !from.IsValid() || !to.IsValid())
+    if (!IsOpen() || readOnly_ || !from.IsValid() || !to.IsValid())
         return false;
     const int a = FindRecordByTime(from);
     if (a < 0)
@@ -143,13 +143,14 @@ bool XCStdFile::DeleteRange(const XCTime& from, const XCTime& to)
     if (size < 0)
         return false;
     const int64_t gap = offsetB - offsetA;
-    if (!MoveTailDown(data_, offsetA, gap) || !data_.Truncate(size - gap))
-        return false;
+    // Part way through, the index no longer fits the data: it is rebuilt after a failure too.
+    const bool moved = MoveTailDown(data_, offsetA, gap) && data_.Truncate(size - gap);
 
     const bool readOnly = readOnly_;
     Close();
     XCStringW indexPath;
     MakeIndexFileName(keptPath.c_str(), indexPath);
     platform::RemoveFile(FileSystemPath(indexPath.GetData()));
-    return Open(keptPath.c_str(), readOnly);
+    const bool reopened = Open(keptPath.c_str(), readOnly);
+    return moved && reopened;
 }

@@ -228,3 +228,24 @@ TEST_F(StdRecords, FailedRecordWriteLeavesDataAndIndexAsBefore)
     EXPECT_TRUE(file_.AppendRecord());  // still pending
     EXPECT_EQ(file_.GetLastTime()->GetSeconds(), At(10, 5).GetSeconds());
 }
+
+TEST_F(StdRecords, FailedMoveInDeleteRangeLeavesAnIndexThatFitsTheData)
+{
+    Create(Image());
+    for (int minute = 0; minute < 900; ++minute)
+        ASSERT_TRUE(Append(At(minute / 60, minute % 60)));
+    // The second block write fails after the first block has moved.
+    static int writes;
+    writes = 0;
+    platform::FileSystem().write = [](int fd, const void* buffer, size_t count) -> ssize_t {
+        if (++writes != 2)
+            return platform::RealFileSystem().write(fd, buffer, count);
+        errno = EIO;
+        return -1;
+    };
+    const bool deleted = file_.DeleteRange(At(0, 0), At(5, 0));
+    platform::FileSystem().write = platform::RealFileSystem().write;
+    EXPECT_FALSE(deleted);
+    ASSERT_TRUE(file_.IsOpen());
+    EXPECT_EQ(file_.GetFirstTime()->GetSeconds(), At(5, 0).GetSeconds());
+}
