@@ -1,45 +1,28 @@
 // Measures STD files: appending records one by one (each index entry flushed to disk), rebuilding
 // the index of a large file, the index reads of one search by time, and pruning the first half.
-#include "platform/file_system_calls.h"
+#include "bench/support/measurement.h"
 #include "recordfiles/std_file.h"
-#include "tests/recordfiles/std_test_files.h"
+#include "tests/recordfiles/record_test_files.h"
 
-#include <algorithm>
-#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
 
-using namespace stdtest;
+using namespace recordtest;
 
 namespace {
 
 constexpr int kAppended = 2000;
 constexpr int kRecords = 200000;
 
-int g_reads = 0;
-
-ssize_t CountingRead(int fd, void* buffer, size_t count)
-{
-    ++g_reads;
-    return platform::RealFileSystem().read(fd, buffer, count);
-}
-
 // Record i is stamped 2020-03-01 00:00:00 plus i minutes.
-XCTime StampOf(int i)
-{
-    XCTime time;
-    time.Set(2020, 3, 1, 0, i, 0, 0, 0);
-    return time;
-}
+XCTime StampOf(int i) { return At(2020, 3, 1, 0, i); }
 
+// One timed run of `step`; -1 when it fails.
 template <typename Step>
 double Seconds(Step step)
 {
-    const auto start = std::chrono::steady_clock::now();
-    if (!step())
-        return -1.0;
-    return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    return BestSeconds(1, NothingToPrepare, step);
 }
 
 }  // namespace
@@ -95,15 +78,16 @@ int main(int argc, char** argv)
     std::printf("open with index rebuild of %d records: %.3f s; open with the index present: %.4f s\n", kRecords,
                 rebuildSeconds, reopenSeconds);
 
-    platform::FileSystem().read = CountingRead;
     int worst = 0;
-    for (int probe : {0, 1, 12345, 99999, 150001, kRecords - 1}) {
-        g_reads = 0;
-        const int found = file.FindRecordByTime(StampOf(probe));
-        worst = std::max(worst, g_reads);
-        std::printf("FindRecordByTime(record %d) -> %d after %d reads\n", probe, found, g_reads);
+    {
+        ReadCounter counter;
+        for (int probe : {0, 1, 12345, 99999, 150001, kRecords - 1}) {
+            const int found = file.FindRecordByTime(StampOf(probe));
+            const int reads = counter.Take();
+            worst = std::max(worst, reads);
+            std::printf("FindRecordByTime(record %d) -> %d after %d reads\n", probe, found, reads);
+        }
     }
-    platform::FileSystem() = platform::RealFileSystem();
     std::printf("most index reads for one search: %d\n", worst);
 
     // A time before the first entry's key places no record; the first time, with the interval

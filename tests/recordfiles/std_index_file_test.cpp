@@ -1,22 +1,15 @@
 #include "recordfiles/std_file.h"
-#include "tests/recordfiles/std_test_files.h"
+#include "tests/recordfiles/record_test_files.h"
 
 #include <gtest/gtest.h>
 
-using namespace stdtest;
+using namespace recordtest;
 
 namespace {
 
 Bytes Entry(uint32_t time, uint32_t offset, uint32_t kind = 0, uint32_t interval = 0)
 {
     return Concat({Be32(time), Be32(interval), Be32(kind), Be32(offset)});
-}
-
-uint32_t Seconds(int year, int month, int day, int hour, int minute, int second)
-{
-    XCTime t;
-    t.Set(year, month, day, hour, minute, second, 0, 0);
-    return t.GetSeconds();
 }
 
 class StdIndex : public ::testing::Test {
@@ -43,10 +36,10 @@ TEST_F(StdIndex, EntryIsSixteenBigEndianBytesAndItsIntervalCountsAsMicroseconds)
     EXPECT_FALSE(index_.GetFirstTime(2000)->IsValid());
     ASSERT_TRUE(index_.AddEntry(0x55DC915E, 1000000, 1, 8192, true));
     EXPECT_EQ(Contents(), (Bytes{0x55, 0xDC, 0x91, 0x5E, 0, 0x0F, 0x42, 0x40, 0, 0, 0, 1, 0, 0, 0x20, 0}));
-    EXPECT_EQ(index_.GetFirstTime(2000)->GetSeconds(), Seconds(2021, 7, 14, 9, 5, 31));
-    EXPECT_EQ(index_.GetLastTime(2000)->GetSeconds(), Seconds(2021, 7, 14, 9, 5, 31));
+    EXPECT_EQ(index_.GetFirstTime(2000)->GetSeconds(), At(2021, 7, 14, 9, 5, 31).GetSeconds());
+    EXPECT_EQ(index_.GetLastTime(2000)->GetSeconds(), At(2021, 7, 14, 9, 5, 31).GetSeconds());
     ASSERT_TRUE(index_.AddEntry(0x55DC915F, 2500000, 1, 8200, true));
-    EXPECT_EQ(index_.GetLastTime(2000)->GetSeconds(), Seconds(2021, 7, 14, 9, 5, 33));
+    EXPECT_EQ(index_.GetLastTime(2000)->GetSeconds(), At(2021, 7, 14, 9, 5, 33).GetSeconds());
     EXPECT_EQ(index_.GetLastTime(2000)->GetMicroseconds(), 500000);
 }
 
@@ -121,8 +114,8 @@ TEST(StdIndexRebuild, RecordsFailingTheirChecksumAreLeftOut)
     const uint32_t first = uint32_t(header.size());
     EXPECT_EQ(ReadBytes(folder / "data.istd"),
               Concat({Entry(Packed(6, 1, 1, 0, 0), first, 0, 1000), Entry(Packed(6, 1, 3, 0, 0), first + 14, 0, 2000)}));
-    EXPECT_EQ(file.GetFirstTime()->GetSeconds(), Seconds(2021, 1, 1, 0, 0, 0));
-    EXPECT_EQ(file.GetLastTime()->GetSeconds(), Seconds(2021, 1, 3, 0, 0, 0));
+    EXPECT_EQ(file.GetFirstTime()->GetSeconds(), At(2021, 1, 1, 0, 0, 0).GetSeconds());
+    EXPECT_EQ(file.GetLastTime()->GetSeconds(), At(2021, 1, 3, 0, 0, 0).GetSeconds());
 
     // A record cut short cannot be indexed: without an index the file does not open.
     std::filesystem::remove(folder / "data.istd");

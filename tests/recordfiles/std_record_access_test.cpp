@@ -1,21 +1,16 @@
 #include "platform/file_system_calls.h"
 #include "recordfiles/std_file.h"
-#include "tests/recordfiles/std_test_files.h"
+#include "tests/recordfiles/record_test_files.h"
 
 #include <gtest/gtest.h>
 
 #include <cerrno>
 
-using namespace stdtest;
+using namespace recordtest;
 
 namespace {
 
-XCTime At(int hour, int minute)
-{
-    XCTime t;
-    t.Set(2021, 3, 1, hour, minute, 0, 0, 0);
-    return t;
-}
+XCTime Time(int hour, int minute) { return At(2021, 3, 1, hour, minute); }
 
 // The time stamp followed by `more` codes of `moreBytes` bytes; year base 2015.
 StdImage Image(std::vector<uint16_t> more = {0x41DA}, uint16_t moreBytes = 2)
@@ -29,12 +24,18 @@ StdImage Image(std::vector<uint16_t> more = {0x41DA}, uint16_t moreBytes = 2)
 
 class StdRecords : public ::testing::Test {
 protected:
-    void Create(const StdImage& image)
+    void Create(const StdImage& image, const Bytes& records = {})
     {
         headerSize_ = image.Header().size();
-        WriteBytes(folder_ / "data.std", image.Header());
-        std::filesystem::remove(folder_ / "data.istd");
-        ASSERT_TRUE(file_.Open(folder_.Data().c_str(), false));
+        WriteBytes(folder_ / "data.std", Concat({image.Header(), records}));
+        ASSERT_TRUE(Reopen(false, true));
+    }
+    bool Reopen(bool readOnly, bool rebuilt)
+    {
+        file_.Close();
+        if (rebuilt)
+            std::filesystem::remove(folder_ / "data.istd");
+        return file_.Open(folder_.Data().c_str(), readOnly);
     }
     Bytes Data() const { return ReadBytes(folder_ / "data.std"); }
     void Set(int index, double number)
@@ -50,25 +51,34 @@ protected:
         Set(1, second);
         return file_.AppendRecord();
     }
+    // Makes the `n`th write call fail once.
+    static void FailWrite(int n)
+    {
+        static int writes;
+        writes = -n;
+        platform::FileSystem().write = [](int fd, const void* buffer, size_t count) -> ssize_t {
+            if (++writes != 0)
+                return platform::RealFileSystem().write(fd, buffer, count);
+            errno = EIO;
+            return -1;
+        };
+    }
+    void TearDown() override { platform::FileSystem() = platform::RealFileSystem(); }
 
     TempFolder folder_;
     size_t headerSize_ = 0;
     XCStdFile file_;
 };
 
-class FixedBlob : public XCStdBlobSource {
-public:
-    explicit FixedBlob(double* firstScale) : firstScale_(firstScale) {}
+struct FixedBlob : XCStdBlobSource {
     int GetSize() override { return 3; }
     bool Fill(unsigned char* buffer, int size, const double* scales) override
     {
         std::fill(buffer, buffer + size, 'b');
-        *firstScale_ = scales[0];
+        firstScale = scales[0];
         return true;
     }
-
-private:
-    double* firstScale_;
+    double firstScale = -1;
 };
 
 }  // namespace
@@ -79,35 +89,33 @@ TEST_F(StdRecords, AppendedRecordsReopenWithTheirCountAndTimes)
     EXPECT_TRUE(file_.AppendRecord());  // nothing set: nothing written
     EXPECT_EQ(Data().size(), headerSize_);
     for (int minute : {0, 15, 30})
-        ASSERT_TRUE(Append(At(10, minute)));
+        ASSERT_TRUE(Append(Time(10, minute)));
     const Bytes data = Data();
     ASSERT_EQ(data.size(), headerSize_ + 3 * 7);
-    EXPECT_TRUE(XCStdFile::VerifyChecksum(0, data.data() + headerSize_ + 14, 7));
-    EXPECT_EQ(Bytes(data.begin() + std::ptrdiff_t(headerSize_), data.begin() + std::ptrdiff_t(headerSize_) + 4),
-              Be32(Packed(6, 3, 1, 10, 0)));
+    // With the index that the appends wrote, and with one rebuilt from the data (stamps and checks).
     for (bool rebuilt : {false, true}) {
-        file_.Close();
-        if (rebuilt)
-            std::filesystem::remove(folder_ / "data.istd");
-        ASSERT_TRUE(file_.Open(folder_.Data().c_str(), true));
+        ASSERT_TRUE(Reopen(true, rebuilt));
         EXPECT_EQ(file_.GetRecordCount(), 3);
-        EXPECT_EQ(file_.GetFirstTime()->GetSeconds(), At(10, 0).GetSeconds());
-        EXPECT_EQ(file_.GetLastTime()->GetSeconds(), At(10, 30).GetSeconds());
+        EXPECT_EQ(*file_.GetFirstTime(), Time(10, 0));
+        EXPECT_EQ(*file_.GetLastTime(), Time(10, 30));
     }
-    EXPECT_FALSE(Append(At(11, 0)));  // read-only
+    EXPECT_FALSE(Append(Time(11, 0)));  // read-only
     EXPECT_EQ(Data(), data);
 }
 
 TEST_F(StdRecords, DuplicateKeyRefusedAndTheRecordKeptForAnotherTry)
 {
     Create(Image({0x41DA, 0x4156}, 4));  // with a kind
-    ASSERT_TRUE(Append(At(10, 0), 60));
-    EXPECT_FALSE(Append(At(10, 0), 60));
+    ASSERT_TRUE(Append(Time(10, 0), 60));
+    EXPECT_FALSE(Append(Time(10, 0), 60));
     EXPECT_EQ(Data().size(), headerSize_ + 9);
     Set(2, 0x2000);  // another kind makes another key
     EXPECT_TRUE(file_.AppendRecord());
     EXPECT_EQ(file_.GetRecordCount(), 2);
     EXPECT_EQ(file_.GetFirstTime()->GetMicroseconds(), 60000);  // the interval in milliseconds
+    // A whole-second time sorts before an entry with an interval: nothing is placed for it.
+    EXPECT_EQ(file_.FindRecordByTime(Time(10, 0)), -1);
+    EXPECT_FALSE(file_.DeleteRange(Time(10, 0), Time(10, 0)));
 }
 
 TEST_F(StdRecords, RecordKindAndSampleIntervalFromTheirVariables)
@@ -135,42 +143,67 @@ TEST_F(StdRecords, RecordKindAndSampleIntervalFromTheirVariables)
 
 TEST_F(StdRecords, DeleteRangeRemovesFromFromUpToTo)
 {
-    Create(Image());
+    const StdImage image = Image();
+    Bytes records;
     for (int minute : {0, 10, 20, 30})
-        ASSERT_TRUE(Append(At(10, minute)));
+        records = Concat({records, image.Record(Be32(Packed(6, 3, 1, 10, minute)))});
+    Create(image, records);
     const Bytes before = Data();
     const auto h = std::ptrdiff_t(headerSize_);
     // One record placed for both ends is itself deleted.
-    ASSERT_TRUE(file_.DeleteRange(At(10, 10), At(10, 10)));
+    ASSERT_TRUE(file_.DeleteRange(Time(10, 10), Time(10, 10)));
     EXPECT_TRUE(file_.IsOpen());
-    Bytes expected(before.begin(), before.begin() + h + 7);
-    expected.insert(expected.end(), before.begin() + h + 14, before.end());
+    const Bytes expected = Concat({Bytes(before.begin(), before.begin() + h + 7), Bytes(before.begin() + h + 14, before.end())});
     EXPECT_EQ(Data(), expected);
     EXPECT_EQ(file_.GetRecordCount(), 3);
     // The last record stays: only the index is rebuilt.
-    ASSERT_TRUE(file_.DeleteRange(At(10, 30), At(10, 30)));
+    ASSERT_TRUE(file_.DeleteRange(Time(10, 30), Time(10, 30)));
     EXPECT_EQ(Data(), expected);
-    EXPECT_EQ(file_.GetRecordCount(), 3);
-    ASSERT_TRUE(file_.DeleteRange(At(10, 0), At(10, 20)));
-    EXPECT_EQ(file_.GetRecordCount(), 2);
-    EXPECT_EQ(file_.GetFirstTime()->GetSeconds(), At(10, 20).GetSeconds());
+    ASSERT_TRUE(file_.DeleteRange(Time(10, 0), Time(10, 20)));
     EXPECT_EQ(Data().size(), headerSize_ + 14);
+    ASSERT_TRUE(Reopen(false, true));
+    EXPECT_EQ(file_.GetRecordCount(), 2);
+    EXPECT_EQ(*file_.GetFirstTime(), Time(10, 20));
+    EXPECT_EQ(*file_.GetLastTime(), Time(10, 30));
 }
 
 TEST_F(StdRecords, DeleteRangeRefusedWithoutChange)
 {
     Create(Image());
     for (int minute : {0, 10, 20})
-        ASSERT_TRUE(Append(At(10, minute)));
+        ASSERT_TRUE(Append(Time(10, minute)));
     const Bytes before = Data();
-    EXPECT_FALSE(file_.DeleteRange(XCTime(), At(10, 10)));
-    EXPECT_FALSE(file_.DeleteRange(At(10, 0), XCTime()));
-    EXPECT_FALSE(file_.DeleteRange(At(10, 20), At(10, 0)));  // `to` placed before `from`
-    EXPECT_FALSE(file_.DeleteRange(At(9, 0), At(10, 10)));   // nothing before the first record
-    EXPECT_FALSE(file_.DeleteRange(At(10, 0), At(11, 0)));   // nor after the last
+    EXPECT_FALSE(file_.DeleteRange(XCTime(), Time(10, 10)));
+    EXPECT_FALSE(file_.DeleteRange(Time(10, 0), XCTime()));
+    EXPECT_FALSE(file_.DeleteRange(Time(10, 20), Time(10, 0)));  // `to` placed before `from`
+    EXPECT_FALSE(file_.DeleteRange(Time(9, 0), Time(10, 10)));   // nothing before the first record
+    EXPECT_FALSE(file_.DeleteRange(Time(10, 0), Time(11, 0)));   // nor after the last
+    ASSERT_TRUE(Reopen(true, false));
+    EXPECT_FALSE(file_.DeleteRange(Time(10, 0), Time(10, 10)));  // read-only
     file_.Close();
-    EXPECT_FALSE(file_.DeleteRange(At(10, 0), At(10, 10)));
+    EXPECT_FALSE(file_.DeleteRange(Time(10, 0), Time(10, 10)));
     EXPECT_EQ(Data(), before);
+}
+
+TEST_F(StdRecords, FailedWritesLeaveDataAndIndexInStep)
+{
+    Create(Image());
+    for (int minute = 0; minute < 900; ++minute)
+        ASSERT_TRUE(Append(Time(minute / 60, minute % 60)));
+    // A failed record write (the index entry is written first) takes its entry back.
+    const Bytes data = Data();
+    const Bytes index = ReadBytes(folder_ / "data.istd");
+    FailWrite(2);
+    EXPECT_FALSE(Append(Time(20, 0)));
+    EXPECT_EQ(Data(), data);
+    EXPECT_EQ(ReadBytes(folder_ / "data.istd"), index);
+    EXPECT_TRUE(file_.AppendRecord());  // still pending
+    EXPECT_EQ(*file_.GetLastTime(), Time(20, 0));
+    // A range deletion failing after the first block has moved rebuilds the index all the same.
+    FailWrite(2);
+    EXPECT_FALSE(file_.DeleteRange(Time(0, 0), Time(5, 0)));
+    ASSERT_TRUE(file_.IsOpen());
+    EXPECT_EQ(*file_.GetFirstTime(), Time(5, 0));
 }
 
 TEST_F(StdRecords, BlobsFollowTheirRecordsAndAreSkippedByTheRebuild)
@@ -178,22 +211,21 @@ TEST_F(StdRecords, BlobsFollowTheirRecordsAndAreSkippedByTheRebuild)
     StdImage image = Image({0x4380});  // blob length
     image.headerVariables.push_back({0x31E9, Bytes{1}});
     Create(image);
-    double firstScale = -1;
-    file_.SetBlobSource(std::make_unique<FixedBlob>(&firstScale));
-    ASSERT_TRUE(Append(At(10, 0)));
-    ASSERT_TRUE(Append(At(10, 1)));
-    EXPECT_EQ(firstScale, 0.0);  // U(418), which this header leaves unset
-    const Bytes record = image.Record(Concat({Be32(Packed(6, 3, 1, 10, 1)), Be16(3)}));
+    auto blob = std::make_unique<FixedBlob>();
+    const FixedBlob& source = *blob;
+    file_.SetBlobSource(std::move(blob));
+    ASSERT_TRUE(Append(Time(10, 0)));
+    ASSERT_TRUE(Append(Time(10, 1)));
+    EXPECT_EQ(source.firstScale, 0.0);  // U(418), which this header leaves unset
     const Bytes data = Data();
-    EXPECT_EQ(Bytes(data.end() - 10, data.end()), Concat({record, Bytes(3, 'b')}));
-    file_.Close();
-    std::filesystem::remove(folder_ / "data.istd");
-    ASSERT_TRUE(file_.Open(folder_.Data().c_str(), false));
+    EXPECT_EQ(Bytes(data.end() - 10, data.end()),
+              Concat({image.Record(Concat({Be32(Packed(6, 3, 1, 10, 1)), Be16(3)})), Bytes(3, 'b')}));
+    ASSERT_TRUE(Reopen(false, true));
     EXPECT_EQ(file_.GetRecordCount(), 2);
     // A negative blob length would walk backwards for ever: the rebuild fails instead.
+    file_.Close();
     WriteBytes(folder_ / "data.std", Concat({image.Header(), image.Record(Concat({Be32(1), Be16(0xFFF9)}))}));
-    std::filesystem::remove(folder_ / "data.istd");
-    EXPECT_FALSE(file_.Open(folder_.Data().c_str(), false));
+    EXPECT_FALSE(Reopen(false, true));
 }
 
 TEST_F(StdRecords, NarrowTimeStampIsNeverReadPastTheRecord)
@@ -201,51 +233,8 @@ TEST_F(StdRecords, NarrowTimeStampIsNeverReadPastTheRecord)
     StdImage image = Image({}, 0);
     image.recordCodes = {0x3139};  // one byte, then the check byte
     image.recordLength = 2;
-    WriteBytes(folder_ / "data.std", Concat({image.Header(), image.Record({7})}));
-    ASSERT_TRUE(file_.Open(folder_.Data().c_str(), false));
+    Create(image, image.Record({7}));
     EXPECT_EQ(file_.GetRecordCount(), 0);
     Set(0, 5);
     EXPECT_FALSE(file_.AppendRecord());
-}
-
-TEST_F(StdRecords, FailedRecordWriteLeavesDataAndIndexAsBefore)
-{
-    Create(Image());
-    ASSERT_TRUE(Append(At(10, 0)));
-    const Bytes data = Data();
-    const Bytes index = ReadBytes(folder_ / "data.istd");
-    // Records are the only 7-byte writes.
-    platform::FileSystem().write = [](int fd, const void* buffer, size_t count) -> ssize_t {
-        if (count != 7)
-            return platform::RealFileSystem().write(fd, buffer, count);
-        errno = ENOSPC;
-        return -1;
-    };
-    EXPECT_FALSE(Append(At(10, 5)));
-    platform::FileSystem().write = platform::RealFileSystem().write;
-    EXPECT_EQ(Data(), data);
-    EXPECT_EQ(ReadBytes(folder_ / "data.istd"), index);
-    EXPECT_TRUE(file_.AppendRecord());  // still pending
-    EXPECT_EQ(file_.GetLastTime()->GetSeconds(), At(10, 5).GetSeconds());
-}
-
-TEST_F(StdRecords, FailedMoveInDeleteRangeLeavesAnIndexThatFitsTheData)
-{
-    Create(Image());
-    for (int minute = 0; minute < 900; ++minute)
-        ASSERT_TRUE(Append(At(minute / 60, minute % 60)));
-    // The second block write fails after the first block has moved.
-    static int writes;
-    writes = 0;
-    platform::FileSystem().write = [](int fd, const void* buffer, size_t count) -> ssize_t {
-        if (++writes != 2)
-            return platform::RealFileSystem().write(fd, buffer, count);
-        errno = EIO;
-        return -1;
-    };
-    const bool deleted = file_.DeleteRange(At(0, 0), At(5, 0));
-    platform::FileSystem().write = platform::RealFileSystem().write;
-    EXPECT_FALSE(deleted);
-    ASSERT_TRUE(file_.IsOpen());
-    EXPECT_EQ(file_.GetFirstTime()->GetSeconds(), At(5, 0).GetSeconds());
 }

@@ -1,12 +1,12 @@
 #include "foundation/value_complex.h"
 #include "recordfiles/std_file.h"
-#include "tests/recordfiles/std_test_files.h"
+#include "tests/recordfiles/record_test_files.h"
 
 #include <gtest/gtest.h>
 
 #include <cmath>
 
-using namespace stdtest;
+using namespace recordtest;
 
 namespace {
 
