@@ -155,9 +155,11 @@ bool WaitFor(int fd, const Instant* deadline, sigset_t* openMask, bool* readable
 bool ParseNumber(const std::string& text, unsigned long maximum, unsigned* value)
 {
     if (text.empty() || text[0] == '-' || text[0] == '+') return false;
+    // Decimal unless 0x: a leading zero does not make it octal.
+    bool hex = text.size() > 2 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X');
     errno = 0;
     char* end = nullptr;
-    unsigned long parsed = std::strtoul(text.c_str(), &end, 0);
+    unsigned long parsed = std::strtoul(text.c_str(), &end, hex ? 16 : 10);
     if (errno != 0 || *end != '\0' || parsed > maximum) return false;
     *value = static_cast<unsigned>(parsed);
     return true;
