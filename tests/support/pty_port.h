@@ -63,23 +63,15 @@ public:
         }
     }
 
-    // What the program wrote: up to `count` bytes, waiting at most `timeoutMs`.
+    // What the program wrote: up to `count` bytes, waiting at most about `timeoutMs`.
     Bytes Receive(size_t count, int timeoutMs) const
     {
         Bytes got;
-        const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
-        while (got.size() < count) {
-            const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
-                deadline - std::chrono::steady_clock::now()).count();
-            struct pollfd wait = {master_, POLLIN, 0};
-            uint8_t chunk[512];
-            if (left <= 0 || poll(&wait, 1, static_cast<int>(left)) <= 0) {
-                break;
-            }
-            const ssize_t n = read(master_, chunk, std::min(sizeof chunk, count - got.size()));
-            if (n <= 0 && errno != EAGAIN && errno != EINTR) {
-                break;
-            }
+        uint8_t chunk[512];
+        struct pollfd wait = {master_, POLLIN, 0};
+        for (int waited = 0; got.size() < count && waited < timeoutMs; waited += 5) {
+            const size_t want = std::min(sizeof chunk, count - got.size());
+            const ssize_t n = poll(&wait, 1, 5) > 0 ? read(master_, chunk, want) : 0;
             got.insert(got.end(), chunk, chunk + std::max<ssize_t>(n, 0));
         }
         return got;

@@ -6,20 +6,17 @@
 #include <sys/prctl.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
-#include <time.h>
 #include <unistd.h>
 
 #include <cerrno>
+#include <chrono>
 #include <fstream>
 #include <sstream>
+#include <thread>
 
 namespace {
 
-void SleepMilliseconds(long milliseconds)
-{
-    timespec pause = {0, milliseconds * 1000000L};
-    nanosleep(&pause, nullptr);
-}
+void SleepMilliseconds(long milliseconds) { std::this_thread::sleep_for(std::chrono::milliseconds(milliseconds)); }
 
 // Waits up to `milliseconds` for the child to end; true once it is reaped.
 bool ReapWithin(pid_t child, int milliseconds)
