@@ -140,7 +140,8 @@ bool XCStdFile::DeleteRange(const XCTime& from, const XCTime& to)
 
     const std::u16string keptPath(path_.GetData(), static_cast<size_t>(path_.GetLength()));
     const int64_t size = data_.Length();
-    if (size < 0)
+    // A stale or damaged index must not move data over the header or past the end.
+    if (size < 0 || offsetA < static_cast<uint32_t>(headerLength_) || offsetB > size)
         return false;
     const int64_t gap = offsetB - offsetA;
     // Part way through, the index no longer fits the data: it is rebuilt after a failure too.

@@ -178,6 +178,13 @@ TEST_F(StdRecords, DeleteRangeRefusedWithoutChange)
     EXPECT_FALSE(file_.DeleteRange(Time(10, 20), Time(10, 0)));  // `to` placed before `from`
     EXPECT_FALSE(file_.DeleteRange(Time(9, 0), Time(10, 10)));   // nothing before the first record
     EXPECT_FALSE(file_.DeleteRange(Time(10, 0), Time(11, 0)));   // nor after the last
+    // A stale index whose entry points into the header.
+    file_.Close();
+    Bytes index = ReadBytes(folder_ / "data.istd");
+    std::fill(index.begin() + 12, index.begin() + 16, 0);
+    WriteBytes(folder_ / "data.istd", index);
+    ASSERT_TRUE(Reopen(false, false));
+    EXPECT_FALSE(file_.DeleteRange(Time(10, 0), Time(10, 10)));
     ASSERT_TRUE(Reopen(true, false));
     EXPECT_FALSE(file_.DeleteRange(Time(10, 0), Time(10, 10)));  // read-only
     file_.Close();
