@@ -1,6 +1,7 @@
 #include "recordfiles/eva_file.h"
 
 #include "foundation/modbus_crc16.h"
+#include "recordfiles/base_year.h"
 #include "recordfiles/file_system_path.h"
 #include "recordfiles/record_bytes.h"
 #include "recordfiles/tail_move.h"
@@ -24,14 +25,6 @@ void AssignTextField(XCStringA& text, const unsigned char* field, size_t size)
 {
     const std::string value = record_bytes::TextField(field, size);
     text.Assign(value.data(), static_cast<int32_t>(value.size()));
-}
-
-// Two-digit years below 80 are 20xx, up to 199 they count from 1900; larger years stand.
-int32_t BaseYearFromHeader(uint32_t year)
-{
-    if (year >= 200)
-        return static_cast<int32_t>(year);
-    return static_cast<int32_t>(year < 80 ? 2000 + year : 1900 + year);
 }
 
 }  // namespace
@@ -83,7 +76,7 @@ bool XCEvaFile::ReadHeader()
     if (type > 2)
         return false;
     checksumType_ = static_cast<int32_t>(type);
-    baseYear_ = BaseYearFromHeader(record_bytes::ReadU16(header + kYearOffset));
+    baseYear_ = BaseYearFromField(record_bytes::ReadU16(header + kYearOffset));
     if (!VerifyChecksum(checksumType_, header, kHeaderSize))
         return false;
 

@@ -1,5 +1,6 @@
 #include "recordfiles/std_file.h"
 
+#include "recordfiles/base_year.h"
 #include "recordfiles/file_system_path.h"
 #include "recordfiles/record_bytes.h"
 #include "recordfiles/std_number_conversion.h"
@@ -32,14 +33,6 @@ bool ReadCodeList(const std::vector<unsigned char>& header, size_t& position, bo
     for (size_t i = 0; i < count; ++i, position += 2)
         codes.push_back(record_bytes::ReadU16(header.data() + position));
     return true;
-}
-
-int BaseYearFrom(double v)
-{
-    const int32_t year = std_numbers::TruncateToInt32(v);
-    if (year >= 200)
-        return year;
-    return year < 80 ? year + 2000 : year + 1900;
 }
 
 }  // namespace
@@ -201,7 +194,7 @@ void XCStdFile::ApplyHeaderRole(const XCStdHeaderVariable& variable)
     const double v = variable.value.GetType() == XCValueType::Double ? variable.value.GetDouble() : 0.0;
     const uint16_t id = variable.code & 0xFFF;
     if (id == kBaseYearId)
-        yearBase_ = BaseYearFrom(v);
+        yearBase_ = BaseYearFromField(std_numbers::TruncateToInt32(v));
     else if (id == kElementCountId)
         elementCount_ = std_numbers::TruncateToUint32(v);
     else if (id == kBlobFlagId)
