@@ -1,7 +1,4 @@
-#include "recordfiles/std_file.h"
-#include "tests/recordfiles/record_test_files.h"
-
-#include <gtest/gtest.h>
+#include "tests/recordfiles/std_file_fixture.h"
 
 using namespace recordtest;
 
@@ -12,16 +9,14 @@ Bytes Entry(uint32_t time, uint32_t offset, uint32_t kind = 0, uint32_t interval
     return Concat({Be32(time), Be32(interval), Be32(kind), Be32(offset)});
 }
 
-class StdIndex : public ::testing::Test {
+class StdIndex : public StdFileTest {
 protected:
     void OpenWith(const Bytes& contents, bool readOnly = false)
     {
         WriteBytes(folder_ / "data.istd", contents);
         ASSERT_TRUE(index_.Open(folder_.Data().c_str(), readOnly));
     }
-    Bytes Contents() const { return ReadBytes(folder_ / "data.istd"); }
 
-    TempFolder folder_;
     XCStdFile::XCStdIndexFile index_;
 };
 
@@ -35,12 +30,11 @@ TEST_F(StdIndex, EntryIsSixteenBigEndianBytesAndItsIntervalCountsAsMicroseconds)
     EXPECT_EQ(index_.FindByKey(0x55DC915E, 0), -1);
     EXPECT_FALSE(index_.GetFirstTime(2000)->IsValid());
     ASSERT_TRUE(index_.AddEntry(0x55DC915E, 1000000, 1, 8192, true));
-    EXPECT_EQ(Contents(), (Bytes{0x55, 0xDC, 0x91, 0x5E, 0, 0x0F, 0x42, 0x40, 0, 0, 0, 1, 0, 0, 0x20, 0}));
-    EXPECT_EQ(index_.GetFirstTime(2000)->GetSeconds(), At(2021, 7, 14, 9, 5, 31).GetSeconds());
-    EXPECT_EQ(index_.GetLastTime(2000)->GetSeconds(), At(2021, 7, 14, 9, 5, 31).GetSeconds());
+    EXPECT_EQ(Index(), (Bytes{0x55, 0xDC, 0x91, 0x5E, 0, 0x0F, 0x42, 0x40, 0, 0, 0, 1, 0, 0, 0x20, 0}));
+    EXPECT_EQ(*index_.GetFirstTime(2000), At(2021, 7, 14, 9, 5, 31));
+    EXPECT_EQ(*index_.GetLastTime(2000), At(2021, 7, 14, 9, 5, 31));
     ASSERT_TRUE(index_.AddEntry(0x55DC915F, 2500000, 1, 8200, true));
-    EXPECT_EQ(index_.GetLastTime(2000)->GetSeconds(), At(2021, 7, 14, 9, 5, 33).GetSeconds());
-    EXPECT_EQ(index_.GetLastTime(2000)->GetMicroseconds(), 500000);
+    EXPECT_EQ(*index_.GetLastTime(2000), XCTime(At(2021, 7, 14, 9, 5, 33).GetSeconds(), 500000));
 }
 
 TEST_F(StdIndex, EarlierEntriesAreInsertedAndLaterOnesMoveUp)
@@ -49,7 +43,7 @@ TEST_F(StdIndex, EarlierEntriesAreInsertedAndLaterOnesMoveUp)
     for (uint32_t time : {200, 300, 100, 250})
         ASSERT_TRUE(index_.AddEntry(time, 0, 0, time / 10, false));
     ASSERT_TRUE(index_.AddEntry(200, 0, 1, 21, false));  // same time, higher kind
-    EXPECT_EQ(Contents(), Concat({Entry(100, 10), Entry(200, 20), Entry(200, 21, 1), Entry(250, 25), Entry(300, 30)}));
+    EXPECT_EQ(Index(), Concat({Entry(100, 10), Entry(200, 20), Entry(200, 21, 1), Entry(250, 25), Entry(300, 30)}));
     EXPECT_EQ(index_.ReadEntry(4), 30u);
     ASSERT_TRUE(index_.AddEntry(50, 0, 0, 5, false));
     EXPECT_EQ(index_.ReadEntry(4), 25u);  // not the stale cached entry
@@ -62,10 +56,10 @@ TEST_F(StdIndex, DuplicateKeysAndReadOnlyIndexesRefused)
     OpenWith(entries);
     for (uint32_t time : {300, 200, 100})  // the last, and two found while moving entries up
         EXPECT_FALSE(index_.AddEntry(time, 0, 0, 99, true)) << time;
-    EXPECT_EQ(Contents(), entries);
+    EXPECT_EQ(Index(), entries);
     OpenWith(entries, true);
     EXPECT_FALSE(index_.AddEntry(400, 0, 0, 40, true));
-    EXPECT_EQ(Contents(), entries);
+    EXPECT_EQ(Index(), entries);
 }
 
 TEST_F(StdIndex, FindByKeyGivesExactElseNearestInTime)
@@ -89,15 +83,16 @@ TEST_F(StdIndex, PartialTrailingEntryIsIgnoredAndOverwritten)
     OpenWith(Concat({Entry(100, 1), Entry(200, 2), Bytes{1, 2, 3, 4, 5}}));
     EXPECT_EQ(index_.GetCount(), 2);
     ASSERT_TRUE(index_.AddEntry(300, 0, 0, 3, true));
-    EXPECT_EQ(Contents(), Concat({Entry(100, 1), Entry(200, 2), Entry(300, 3)}));
+    EXPECT_EQ(Index(), Concat({Entry(100, 1), Entry(200, 2), Entry(300, 3)}));
     OpenWith(Concat({Entry(100, 1), Entry(200, 2), Bytes{9, 9, 9}}));
     ASSERT_TRUE(index_.AddEntry(150, 0, 0, 3, true));
-    EXPECT_EQ(Contents(), Concat({Entry(100, 1), Entry(150, 3), Entry(200, 2)}));
+    EXPECT_EQ(Index(), Concat({Entry(100, 1), Entry(150, 3), Entry(200, 2)}));
 }
 
-TEST(StdIndexRebuild, RecordsFailingTheirChecksumAreLeftOut)
+using StdIndexRebuild = StdFileTest;
+
+TEST_F(StdIndexRebuild, RecordsFailingTheirChecksumAreLeftOut)
 {
-    TempFolder folder;
     StdImage image;
     image.headerVariables = {{0x412C, Be16(15)}};
     image.recordCodes = {0x0139, 0x41DA};  // time stamp, sample interval
@@ -107,34 +102,23 @@ TEST(StdIndexRebuild, RecordsFailingTheirChecksumAreLeftOut)
     const Bytes header = image.Header();
     const Bytes data = Concat({header, image.Record(Concat({Be32(Packed(6, 1, 1, 0, 0)), Be16(1)})), bad,
                                image.Record(Concat({Be32(Packed(6, 1, 3, 0, 0)), Be16(2)}))});
-    WriteBytes(folder / "data.std", data);
-    XCStdFile file;
-    ASSERT_TRUE(file.Open(folder.Data().c_str(), true));
-    EXPECT_EQ(file.GetRecordCount(), 2);
+    ASSERT_TRUE(Open(data, true));
+    EXPECT_EQ(file_.GetRecordCount(), 2);
     const uint32_t first = uint32_t(header.size());
-    EXPECT_EQ(ReadBytes(folder / "data.istd"),
-              Concat({Entry(Packed(6, 1, 1, 0, 0), first, 0, 1000), Entry(Packed(6, 1, 3, 0, 0), first + 14, 0, 2000)}));
-    EXPECT_EQ(file.GetFirstTime()->GetSeconds(), At(2021, 1, 1, 0, 0, 0).GetSeconds());
-    EXPECT_EQ(file.GetLastTime()->GetSeconds(), At(2021, 1, 3, 0, 0, 0).GetSeconds());
-
+    EXPECT_EQ(Index(), Concat({Entry(Packed(6, 1, 1, 0, 0), first, 0, 1000), Entry(Packed(6, 1, 3, 0, 0), first + 14, 0, 2000)}));
+    EXPECT_EQ(*file_.GetFirstTime(), XCTime(At(2021, 1, 1, 0, 0).GetSeconds(), 1000));
+    EXPECT_EQ(*file_.GetLastTime(), XCTime(At(2021, 1, 3, 0, 0).GetSeconds(), 2000));
     // A record cut short cannot be indexed: without an index the file does not open.
-    std::filesystem::remove(folder / "data.istd");
-    WriteBytes(folder / "data.std", Bytes(data.begin(), data.end() - 1));
-    EXPECT_FALSE(file.Open(folder.Data().c_str(), true));
+    EXPECT_FALSE(Open(Bytes(data.begin(), data.end() - 1), true));
 }
 
-TEST(StdIndexRebuild, FindRecordByTimeBeforeTheYearBaseGivesTheFirstRecord)
+TEST_F(StdIndexRebuild, FindRecordByTimeBeforeTheYearBaseGivesTheFirstRecord)
 {
-    TempFolder folder;
     StdImage image;
     image.headerVariables = {{0x412C, Be16(15)}};
-    WriteBytes(folder / "data.std", Concat({image.Header(), image.Record(Be32(Packed(6, 1, 1, 0, 0)))}));
-    WriteBytes(folder / "empty.std", image.Header());
-    XCTime beforeBase;
-    beforeBase.Set(2014, 12, 31, 23, 0, 0, 0, 0);
-    XCStdFile file;
-    ASSERT_TRUE(file.Open(folder.Data().c_str(), false));
-    EXPECT_EQ(file.FindRecordByTime(beforeBase), 0);
-    ASSERT_TRUE(file.Open(folder.Data("empty.std").c_str(), false));
-    EXPECT_EQ(file.FindRecordByTime(beforeBase), -1);
+    const XCTime beforeBase = At(2014, 12, 31, 23, 0);
+    ASSERT_TRUE(Open(Concat({image.Header(), image.Record(Be32(Packed(6, 1, 1, 0, 0)))})));
+    EXPECT_EQ(file_.FindRecordByTime(beforeBase), 0);
+    ASSERT_TRUE(Open(image.Header()));
+    EXPECT_EQ(file_.FindRecordByTime(beforeBase), -1);
 }

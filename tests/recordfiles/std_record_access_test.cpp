@@ -1,8 +1,5 @@
 #include "platform/file_system_calls.h"
-#include "recordfiles/std_file.h"
-#include "tests/recordfiles/record_test_files.h"
-
-#include <gtest/gtest.h>
+#include "tests/recordfiles/std_file_fixture.h"
 
 #include <cerrno>
 
@@ -22,27 +19,12 @@ StdImage Image(std::vector<uint16_t> more = {0x41DA}, uint16_t moreBytes = 2)
     return image;
 }
 
-class StdRecords : public ::testing::Test {
+class StdRecords : public StdFileTest {
 protected:
     void Create(const StdImage& image, const Bytes& records = {})
     {
         headerSize_ = image.Header().size();
-        WriteBytes(folder_ / "data.std", Concat({image.Header(), records}));
-        ASSERT_TRUE(Reopen(false, true));
-    }
-    bool Reopen(bool readOnly, bool rebuilt)
-    {
-        file_.Close();
-        if (rebuilt)
-            std::filesystem::remove(folder_ / "data.istd");
-        return file_.Open(folder_.Data().c_str(), readOnly);
-    }
-    Bytes Data() const { return ReadBytes(folder_ / "data.std"); }
-    void Set(int index, double number)
-    {
-        XCValue value;
-        value.SetDouble(number);
-        file_.SetValue(index, value);
+        ASSERT_TRUE(Open(Concat({image.Header(), records})));
     }
     // Sets the time stamp and the second variable (the sample interval of the default image).
     bool Append(const XCTime& t, double second = 0)
@@ -65,9 +47,7 @@ protected:
     }
     void TearDown() override { platform::FileSystem() = platform::RealFileSystem(); }
 
-    TempFolder folder_;
     size_t headerSize_ = 0;
-    XCStdFile file_;
 };
 
 struct FixedBlob : XCStdBlobSource {
@@ -180,7 +160,7 @@ TEST_F(StdRecords, DeleteRangeRefusedWithoutChange)
     EXPECT_FALSE(file_.DeleteRange(Time(10, 0), Time(11, 0)));   // nor after the last
     // A stale index whose entry points into the header.
     file_.Close();
-    Bytes index = ReadBytes(folder_ / "data.istd");
+    Bytes index = Index();
     std::fill(index.begin() + 12, index.begin() + 16, 0);
     WriteBytes(folder_ / "data.istd", index);
     ASSERT_TRUE(Reopen(false, false));
@@ -199,11 +179,11 @@ TEST_F(StdRecords, FailedWritesLeaveDataAndIndexInStep)
         ASSERT_TRUE(Append(Time(minute / 60, minute % 60)));
     // A failed record write (the index entry is written first) takes its entry back.
     const Bytes data = Data();
-    const Bytes index = ReadBytes(folder_ / "data.istd");
+    const Bytes index = Index();
     FailWrite(2);
     EXPECT_FALSE(Append(Time(20, 0)));
     EXPECT_EQ(Data(), data);
-    EXPECT_EQ(ReadBytes(folder_ / "data.istd"), index);
+    EXPECT_EQ(Index(), index);
     EXPECT_TRUE(file_.AppendRecord());  // still pending
     EXPECT_EQ(*file_.GetLastTime(), Time(20, 0));
     // A range deletion failing after the first block has moved rebuilds the index all the same.
@@ -230,9 +210,7 @@ TEST_F(StdRecords, BlobsFollowTheirRecordsAndAreSkippedByTheRebuild)
     ASSERT_TRUE(Reopen(false, true));
     EXPECT_EQ(file_.GetRecordCount(), 2);
     // A negative blob length would walk backwards for ever: the rebuild fails instead.
-    file_.Close();
-    WriteBytes(folder_ / "data.std", Concat({image.Header(), image.Record(Concat({Be32(1), Be16(0xFFF9)}))}));
-    EXPECT_FALSE(Reopen(false, true));
+    EXPECT_FALSE(Open(Concat({image.Header(), image.Record(Concat({Be32(1), Be16(0xFFF9)}))})));
 }
 
 TEST_F(StdRecords, NarrowTimeStampIsNeverReadPastTheRecord)

@@ -1,8 +1,5 @@
 #include "foundation/value_complex.h"
-#include "recordfiles/std_file.h"
-#include "tests/recordfiles/record_test_files.h"
-
-#include <gtest/gtest.h>
+#include "tests/recordfiles/std_file_fixture.h"
 
 #include <cmath>
 
@@ -117,7 +114,7 @@ TEST(StdValueCodec, ArraysTravelThroughFOPayloads)
 }
 
 // Record values are scaled by id with the header's unit scales.
-class StdScaledValues : public ::testing::Test {
+class StdScaledValues : public StdFileTest {
 protected:
     // Time stamp, 40 (wrapping U(495)), 1774 (U(418), else U(4039), else 1), 63 (fixed 0.01).
     void SetUp() override
@@ -125,14 +122,12 @@ protected:
         StdImage image;
         image.recordCodes = {0x0139, 0x4028, 0x46EE, 0x003F};
         image.recordLength = 13;
-        WriteBytes(folder_ / "data.std", image.Header());
-        ASSERT_TRUE(file_.Open(folder_.Data().c_str(), false));
+        ASSERT_TRUE(Open(image.Header()));
     }
     double SetAndGet(int index, double number)
     {
         XCValue value;
-        value.SetDouble(number);
-        file_.SetValue(index, value);
+        Set(index, number);
         file_.GetValue(index, value);
         return value.GetDouble();
     }
@@ -140,14 +135,11 @@ protected:
     Bytes Appended(int index)
     {
         EXPECT_TRUE(file_.AppendRecord());
-        const Bytes all = ReadBytes(folder_ / "data.std");
+        const Bytes all = Data();
         const auto& variable = *file_.GetRecordVariables()[size_t(index)];
         const auto start = all.end() - file_.GetRecordLength() + variable.offset;
         return Bytes(start, start + XCStdFile::GetValueSize(variable.code, 0));
     }
-
-    TempFolder folder_;
-    XCStdFile file_;
 };
 
 TEST_F(StdScaledValues, WrapFixedFactorAndFallbackScales)

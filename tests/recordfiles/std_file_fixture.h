@@ -1,0 +1,34 @@
+#pragma once
+#include "recordfiles/std_file.h"
+#include "tests/recordfiles/record_test_files.h"
+
+#include <gtest/gtest.h>
+
+// An STD data file in a fresh folder and the object that opens it.
+class StdFileTest : public ::testing::Test {
+protected:
+    // Writes the data file and opens it; without an index file opening rebuilds one.
+    bool Open(const recordtest::Bytes& data, bool readOnly = false)
+    {
+        recordtest::WriteBytes(folder_ / "data.std", data);
+        return Reopen(readOnly, true);
+    }
+    bool Reopen(bool readOnly, bool withoutIndex)
+    {
+        file_.Close();
+        if (withoutIndex)
+            std::filesystem::remove(folder_ / "data.istd");
+        return file_.Open(folder_.Data().c_str(), readOnly);
+    }
+    recordtest::Bytes Data() const { return recordtest::ReadBytes(folder_ / "data.std"); }
+    recordtest::Bytes Index() const { return recordtest::ReadBytes(folder_ / "data.istd"); }
+    void Set(int index, double number)
+    {
+        XCValue value;
+        value.SetDouble(number);
+        file_.SetValue(index, value);
+    }
+
+    recordtest::TempFolder folder_;
+    XCStdFile file_;
+};
