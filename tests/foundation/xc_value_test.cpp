@@ -1,5 +1,7 @@
 #include "foundation/xc_value.h"
 
+#include "tests/support/xc_text.h"
+
 #include <gtest/gtest.h>
 
 #include <memory>
@@ -8,9 +10,8 @@
 
 namespace {
 
-std::u16string Text(const XCStringW* s) { return std::u16string(s->GetData(), static_cast<size_t>(s->GetLength())); }
-
-std::string Text(const XCStringA* s) { return std::string(s->GetData(), static_cast<size_t>(s->GetLength())); }
+using Doubles = std::vector<double>;
+using Texts = std::vector<std::u16string>;
 
 // A payload outside the family that claims a kind code.
 class ClaimedKind : public XCValueComplex {
@@ -22,79 +23,90 @@ private:
     uint32_t kind_;
 };
 
-template <typename Kind>
-void ExpectClonedAsItsOwnClass(uint32_t kind)
+// Fills a payload, puts it into a value, copies that value and destroys the source and the first
+// value before checking the copy: its own class, its content, and value and tag kept by kind 1 only.
+template <typename Kind, typename Fill, typename Check>
+void ExpectDeepCopy(uint32_t kind, Fill fill, Check check)
 {
     SCOPED_TRACE(kind);
-    Kind source;
-    source.tag = 3;
-    XCValue value;
-    value.SetComplex(&source);
-    ASSERT_NE(value.GetComplex(), nullptr);
-    EXPECT_NE(value.GetComplex(), &source);
-    EXPECT_EQ(typeid(*value.GetComplex()), typeid(Kind));
-    // Only the plain payload carries its tag into the clone.
-    EXPECT_EQ(value.GetComplex()->tag, kind == 1 ? 3u : 0u);
+    auto source = std::make_unique<Kind>();
+    fill(*source);
+    source->value = 2.5;
+    source->tag = 7;
+    auto first = std::make_unique<XCValue>();
+    first->SetComplex(source.get());
+    source.reset();
+    XCValue copy;
+    copy = *first;
+    first.reset();
+    ASSERT_NE(copy.GetComplex(), nullptr);
+    ASSERT_EQ(typeid(*copy.GetComplex()), typeid(Kind));
+    const auto& payload = static_cast<const Kind&>(*copy.GetComplex());
+    EXPECT_EQ(payload.GetType(), kind);
+    EXPECT_EQ(payload.value, kind == 1 ? 2.5 : 0.0);
+    EXPECT_EQ(payload.tag, kind == 1 ? 7u : 0u);
+    check(payload);
 }
 
 }  // namespace
 
-TEST(XCValue, CopiesOwnTheirPayloadAfterTheSourceIsGone)
+TEST(XCValue, CopiesOfEveryKindOwnTheirPayloadAfterTheSourceIsGone)
 {
-    XCValueComplexHAC hac;
-    hac.codes = {1};
-    hac.texts1 = {u"first"};
-    hac.texts2 = {u"second"};
-    auto wide = std::make_unique<XCValue>();
-    auto narrow = std::make_unique<XCValue>();
-    auto complex = std::make_unique<XCValue>();
-    wide->SetWideString(u"Tensión");
-    narrow->SetNarrowString("logs");
-    complex->SetComplex(&hac);
-    XCValue wideCopy;
-    wideCopy = *wide;
-    const XCValue narrowCopy(*narrow);
-    XCValue complexCopy;
-    complexCopy = *complex;
-    wide.reset();
-    narrow.reset();
-    complex.reset();
-    EXPECT_EQ(Text(wideCopy.GetWideString()), u"Tensión");
-    EXPECT_EQ(Text(narrowCopy.GetNarrowString()), "logs");
-    const auto& hacCopy = dynamic_cast<const XCValueComplexHAC&>(*complexCopy.GetComplex());
-    EXPECT_EQ(hacCopy.texts2.at(0), u"second");
-}
-
-TEST(XCValue, EveryKindIsClonedAsItsOwnClass)
-{
-    ExpectClonedAsItsOwnClass<XCValueComplex>(1);
-    ExpectClonedAsItsOwnClass<XCValueComplexFO>(2);
-    ExpectClonedAsItsOwnClass<XCValueComplexARM>(3);
-    ExpectClonedAsItsOwnClass<XCValueComplexEVQ>(4);
-    ExpectClonedAsItsOwnClass<XCValueComplexInterval>(5);
-    ExpectClonedAsItsOwnClass<XCValueComplexImageBuffer>(6);
-    ExpectClonedAsItsOwnClass<XCValueComplexCLW>(7);
-    ExpectClonedAsItsOwnClass<XCValueComplexXFO>(8);
-    ExpectClonedAsItsOwnClass<XCValueComplexXEVQ>(9);
-    ExpectClonedAsItsOwnClass<XCValueComplexCCL>(10);
-    ExpectClonedAsItsOwnClass<XCValueComplexHAC>(11);
-    ExpectClonedAsItsOwnClass<XCValueComplexVorsk640CLW>(13);
-    ExpectClonedAsItsOwnClass<XCValueComplexString>(14);
-    ExpectClonedAsItsOwnClass<XCValueComplexFire>(15);
-    ExpectClonedAsItsOwnClass<XCValueComplexOccupancy>(16);
-    ExpectClonedAsItsOwnClass<XCValueComplexMovements>(17);
-    ExpectClonedAsItsOwnClass<XCValueComplexCPP>(18);
+    ExpectDeepCopy<XCValueComplex>(1, [](auto&) {}, [](const auto&) {});
+    ExpectDeepCopy<XCValueComplexFO>(
+        2, [](auto& o) { o.values = {-3.0, 7.0}; o.indices = {1.0, 2.0}; },
+        [](const auto& o) { EXPECT_EQ(o.values, (Doubles{-3.0, 7.0})); EXPECT_EQ(o.indices, (Doubles{1.0, 2.0})); });
+    ExpectDeepCopy<XCValueComplexARM>(
+        3, [](auto& o) { o.numbers = {1.5}; o.codes = {9}; }, [](const auto& o) { EXPECT_EQ(o.codes.at(0), 9u); });
+    ExpectDeepCopy<XCValueComplexEVQ>(
+        4, [](auto& o) { o.wide = 0x123456789ull; o.flag = 5; o.pairs = {{6, 7}}; o.numbers = {8.0}; },
+        [](const auto& o) { EXPECT_EQ(o.wide, 0x123456789ull); EXPECT_EQ(o.flag, 5); EXPECT_EQ(o.pairs.at(0).second, 7u); });
+    ExpectDeepCopy<XCValueComplexInterval>(
+        5, [](auto& o) { o.begin = {1, 2}; o.code2 = 5; },
+        [](const auto& o) { EXPECT_EQ(o.begin.second, 2u); EXPECT_EQ(o.code2, 5u); });
+    ExpectDeepCopy<XCValueComplexImageBuffer>(
+        6, [](auto& o) { o.bytes = OwnedA(std::string("\x01\0\x02\0", 4)); },
+        [](const auto& o) { EXPECT_EQ(Bytes(o.bytes), std::string("\x01\0\x02\0", 4)); });
+    ExpectDeepCopy<XCValueComplexCLW>(
+        7, [](auto& o) { o.records.resize(2); o.records[1][22] = 77; }, [](const auto& o) { EXPECT_EQ(o.records.at(1)[22], 77u); });
+    ExpectDeepCopy<XCValueComplexXFO>(
+        8, [](auto& o) { o.number = 2.0; o.numbers = {3.0}; o.pairs = {{4, 5}}; },
+        [](const auto& o) { EXPECT_EQ(o.number, 2.0); EXPECT_EQ(o.pairs.at(0).second, 5u); });
+    ExpectDeepCopy<XCValueComplexXEVQ>(
+        9, [](auto& o) { o.numbers[11] = 2.0; o.byte6 = 3; },
+        [](const auto& o) { EXPECT_EQ(o.numbers[11], 2.0); EXPECT_EQ(o.byte6, 3); });
+    ExpectDeepCopy<XCValueComplexCCL>(
+        10, [](auto& o) { o.end = {1, 2}; o.text = u"zone"; },
+        [](const auto& o) { EXPECT_EQ(o.end.second, 2u); EXPECT_EQ(o.text, u"zone"); });
+    ExpectDeepCopy<XCValueComplexHAC>(
+        11, [](auto& o) { o.codes = {1, 2}; o.texts1 = {u"a", u"b"}; o.texts2 = {u"c", u"d"}; },
+        [](const auto& o) { EXPECT_EQ(o.texts1, (Texts{u"a", u"b"})); EXPECT_EQ(o.texts2, (Texts{u"c", u"d"})); });
+    ExpectDeepCopy<XCValueComplexVorsk640CLW>(
+        13, [](auto& o) { o.records.resize(1); o.records[0][11] = 12; }, [](const auto& o) { EXPECT_EQ(o.records.at(0)[11], 12u); });
+    ExpectDeepCopy<XCValueComplexString>(
+        14, [](auto& o) { o.text = OwnedA(std::string("a\0b", 3)); },
+        [](const auto& o) { EXPECT_EQ(Bytes(o.GetString()), std::string("a\0b", 3)); });
+    ExpectDeepCopy<XCValueComplexFire>(
+        15, [](auto& o) { o.records.resize(1); o.records[0].texts[5] = OwnedW(u"alarm"); },
+        [](const auto& o) { EXPECT_EQ(U16(o.records.at(0).texts[5]), u"alarm"); });
+    ExpectDeepCopy<XCValueComplexOccupancy>(
+        16, [](auto& o) { o.records.push_back({OwnedW(u"room"), 0.5}); },
+        [](const auto& o) { EXPECT_EQ(U16(o.records.at(0).name), u"room"); });
+    ExpectDeepCopy<XCValueComplexMovements>(
+        17, [](auto& o) { o.records.push_back({OwnedW(u"door"), 3, 1.5}); },
+        [](const auto& o) { EXPECT_EQ(U16(o.records.at(0).name), u"door"); EXPECT_EQ(o.records.at(0).code, 3u); });
+    ExpectDeepCopy<XCValueComplexCPP>(
+        18, [](auto& o) { o.codes = {4}; o.texts = {u"pump"}; }, [](const auto& o) { EXPECT_EQ(o.texts, Texts{u"pump"}); });
 }
 
 TEST(XCValue, KindTwelveAndUnknownKindsLeaveTheValueEmpty)
 {
     for (uint32_t kind : {0u, 12u, 19u, 0xFFFFFFFFu}) {
-        SCOPED_TRACE(kind);
         const ClaimedKind payload(kind);
         XCValue value;
         value.SetWideString(u"old");
         value.SetComplex(&payload);
-        EXPECT_EQ(value.GetType(), XCValueType::Empty);
+        EXPECT_EQ(value.GetType(), XCValueType::Empty) << kind;
     }
     // A payload that claims a kind it is not of is not copied as that class.
     const ClaimedKind impostor(2);
@@ -103,39 +115,26 @@ TEST(XCValue, KindTwelveAndUnknownKindsLeaveTheValueEmpty)
     EXPECT_EQ(value.GetComplex(), nullptr);
 }
 
-TEST(XCValue, StringsAreCopiedUpToAnEmbeddedNul)
+TEST(XCValue, StringsAreCopiedDeeplyUpToAnEmbeddedNul)
 {
-    XCValue value;
-    value.SetWideString(u"ab\0cd");
-    EXPECT_EQ(Text(value.GetWideString()), u"ab");
-    value.SetNarrowString("xy\0z");
-    EXPECT_EQ(Text(XCValue(value).GetNarrowString()), "xy");
+    auto value = std::make_unique<XCValue>();
+    value->SetWideString(u"ab\0cd");
+    XCValue wide;
+    wide = *value;
+    value->SetNarrowString("xy\0z");
+    const XCValue narrow(*value);
+    value.reset();
+    EXPECT_EQ(U16(*wide.GetWideString()), u"ab");
+    EXPECT_EQ(Bytes(*narrow.GetNarrowString()), "xy");
     // A null text counts as empty.
-    value.SetWideString(nullptr);
-    EXPECT_EQ(Text(value.GetWideString()), u"");
+    wide.SetWideString(nullptr);
+    EXPECT_EQ(U16(*wide.GetWideString()), u"");
 }
 
-TEST(XCValue, SetterGivenItsOwnPayloadCopiesBeforeReleasing)
+TEST(XCValue, SettersReleaseTheOldPayloadOnceAndMayBeGivenIt)
 {
-    XCValue value;
-    value.SetWideString(u"wide");
-    value.SetWideString(value.GetWideString()->GetData());
-    EXPECT_EQ(Text(value.GetWideString()), u"wide");
-    value.SetNarrowString("narrow");
-    value.SetNarrowString(value.GetNarrowString()->GetData());
-    EXPECT_EQ(Text(value.GetNarrowString()), "narrow");
     XCValueComplexFO fo;
     fo.values = {5.0};
-    fo.indices = {1.0};
-    value.SetComplex(&fo);
-    value.SetComplex(value.GetComplex());
-    EXPECT_EQ(dynamic_cast<const XCValueComplexFO&>(*value.GetComplex()).values, std::vector<double>{5.0});
-}
-
-TEST(XCValue, SettersReleaseTheOldPayloadOnce)
-{
-    XCValueComplexFO fo;
-    fo.values = {1.0};
     fo.indices = {1.0};
     XCValue value;
     value.SetWideString(u"first");
@@ -143,16 +142,22 @@ TEST(XCValue, SettersReleaseTheOldPayloadOnce)
     EXPECT_EQ(value.GetWideString(), nullptr);
     value.SetNarrowString("second");
     value.SetComplex(&fo);
-    value.SetComplex(&fo);
-    value.SetWideString(u"third");
     value = g_EmptyValue;
     EXPECT_EQ(value.GetType(), XCValueType::Empty);
-    value.SetNarrowString("fourth");
-    // Assigning a value to itself keeps its payload.
+    // Text or a payload of the value itself is copied before the old payload goes.
+    value.SetWideString(u"wide");
+    value.SetWideString(value.GetWideString()->GetData());
+    EXPECT_EQ(U16(*value.GetWideString()), u"wide");
+    value.SetNarrowString("narrow");
+    value.SetNarrowString(value.GetNarrowString()->GetData());
+    EXPECT_EQ(Bytes(*value.GetNarrowString()), "narrow");
+    value.SetComplex(&fo);
+    value.SetComplex(value.GetComplex());
+    EXPECT_EQ(dynamic_cast<const XCValueComplexFO&>(*value.GetComplex()).values, Doubles{5.0});
+    // Assigning a value to itself keeps its payload; a complex value without one copies as such.
     XCValue& same = value;
     value = same;
-    EXPECT_EQ(Text(value.GetNarrowString()), "fourth");
-    // A complex value left without payload copies as such.
+    EXPECT_NE(value.GetComplex(), nullptr);
     value.SetComplex(nullptr);
     const XCValue copy(value);
     EXPECT_EQ(copy.GetType(), XCValueType::Complex);
