@@ -15,23 +15,30 @@ const int kRowLabels[] = {
 const int kFirstRowY = 65;
 const int kRowPitch = 18;
 
+// Identity labels from left to right, each with its value (the next id) under it; each takes
+// its column's width.
+struct IdentityColumn {
+    int label;
+    int x, cx;
+    const char16_t* text;
+};
+const IdentityColumn kIdentityColumns[] = {
+    {IDC_SERIAL_LABEL, 15, 88, u"Serial number"},   {IDC_HARDWARE_LABEL, 105, 88, u"Hardware version"},
+    {IDC_SOFTWARE_LABEL, 195, 88, u"Software version"}, {IDC_PRODUCT_LABEL, 285, 81, u"Product id"},
+    {IDC_BATTERY_LABEL, 368, 80, u"Battery voltage"},
+};
+
 std::vector<ControlTemplate> MainControls()
 {
     std::vector<ControlTemplate> controls = {
         {ControlKind::GroupBox, IDC_FACTORY_GROUP, 7, 7, 448, 36, kStyleNone, u"Factory parameters"},
-        {ControlKind::StaticLeft, IDC_SERIAL_LABEL, 15, 17, 82, 8, kStyleNone, u"Serial number"},
-        {ControlKind::StaticLeft, IDC_HARDWARE_LABEL, 105, 17, 82, 8, kStyleNone, u"Hardware version"},
-        {ControlKind::StaticLeft, IDC_SOFTWARE_LABEL, 195, 17, 82, 8, kStyleNone, u"Software version"},
-        {ControlKind::StaticLeft, IDC_PRODUCT_LABEL, 285, 17, 75, 8, kStyleNone, u"Product id"},
-        {ControlKind::StaticLeft, IDC_BATTERY_LABEL, 368, 17, 80, 8, kStyleNone, u"Battery voltage"},
-        {ControlKind::StaticLeft, IDC_SERIAL, 15, 27, 82, 8, kStyleNone, u"-"},
-        {ControlKind::StaticLeft, IDC_HARDWARE, 105, 27, 82, 8, kStyleNone, u"-"},
-        {ControlKind::StaticLeft, IDC_SOFTWARE, 195, 27, 82, 8, kStyleNone, u"-"},
-        {ControlKind::StaticLeft, IDC_PRODUCT, 285, 27, 75, 8, kStyleNone, u"-"},
-        {ControlKind::StaticLeft, IDC_BATTERY, 368, 27, 80, 8, kStyleNone, u"-"},
         {ControlKind::GroupBox, IDC_PARTIAL_GROUP, 7, 48, 221, 165, kStyleNone, u"Partial counters"},
         {ControlKind::GroupBox, IDC_TOTAL_GROUP, 235, 48, 220, 165, kStyleNone, u"Total counters"},
     };
+    for (const IdentityColumn& column : kIdentityColumns) {
+        controls.push_back({ControlKind::StaticLeft, column.label, column.x, 17, column.cx, 8, kStyleNone, column.text});
+        controls.push_back({ControlKind::StaticLeft, column.label + 1, column.x, 27, column.cx, 8, kStyleNone, u"-"});
+    }
     int y = kFirstRowY;
     for (int label : kRowLabels) {
         const int total = label + kTotalLabelOffset;
