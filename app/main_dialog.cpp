@@ -53,6 +53,25 @@ std::u16string VersionText(uint16_t version)
     return Widen(FormatCLocale("%d.%d", version >> 8, version & 0xFF));
 }
 
+bool ReadRecorder(XCRSDeviceConnection& connection, XCModBusTransaction& transaction)
+{
+    transaction.BuildReadRequest(kReadOutFirstRegister, kReadOutRegisterCount, 3);
+    connection.Execute(transaction);
+    return transaction.GetState() == XCTransactionState::Complete;
+}
+
+// The recorder's clock := the current UTC time.
+bool WriteUtcClock(XCRSDeviceConnection& connection, XCModBusTransaction& transaction)
+{
+    XCTime now;
+    now.NowUtc();
+    uint8_t clockBytes[4];
+    DoubleRegisterBytes(EncodeRecorderClock(now), clockBytes);
+    transaction.BuildWriteRequest(kClockRegister, kClockRegisterCount, clockBytes);
+    connection.Execute(transaction);
+    return transaction.GetState() == XCTransactionState::Complete;
+}
+
 // Counters show as signed numbers, as the recorder's own tools show them.
 std::u16string CounterText(uint32_t value) { return Widen(FormatCLocale("%d", static_cast<int32_t>(value))); }
 
@@ -177,33 +196,18 @@ void CKestrovaneDlg::OnCbnSelchangePort()
         ShowReadOutFailure(kTextPortNotOpened);
         return;
     }
-    transaction.BuildReadRequest(kReadOutFirstRegister, kReadOutRegisterCount, 3);
-    connection.Execute(transaction);
-    if (transaction.GetState() != XCTransactionState::Complete) {
-        connection.Close();
+    bool complete = ReadRecorder(connection, transaction);
+    if (complete) {
+        const XCTime clock =
+            DecodeRecorderClock(ReplyDoubleRegister(transaction.GetBuffer(), kReadOutFirstRegister, kClockRegister));
+        if (ConfirmFactoryDefaults(connection, clock))
+            complete = WriteUtcClock(connection, transaction) && ReadRecorder(connection, transaction);
+    }
+    connection.Close();
+    if (!complete) {
         ShowReadOutFailure(kTextCommunicationError);
         return;
     }
-    const XCTime clock =
-        DecodeRecorderClock(ReplyDoubleRegister(transaction.GetBuffer(), kReadOutFirstRegister, kClockRegister));
-    if (ConfirmFactoryDefaults(connection, clock)) {
-        XCTime now;
-        now.NowUtc();
-        uint8_t clockBytes[4];
-        DoubleRegisterBytes(EncodeRecorderClock(now), clockBytes);
-        transaction.BuildWriteRequest(kClockRegister, kClockRegisterCount, clockBytes);
-        connection.Execute(transaction);
-        if (transaction.GetState() == XCTransactionState::Complete) {
-            transaction.BuildReadRequest(kReadOutFirstRegister, kReadOutRegisterCount, 3);
-            connection.Execute(transaction);
-        }
-        if (transaction.GetState() != XCTransactionState::Complete) {
-            connection.Close();
-            ShowReadOutFailure(kTextCommunicationError);
-            return;
-        }
-    }
-    connection.Close();
 
     const RecorderReadOut readOut = DecodeReadOut(transaction.GetBuffer());
     ShowReadOut(readOut);
