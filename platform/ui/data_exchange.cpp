@@ -35,6 +35,16 @@ bool ParseInt(const std::u16string& text, int& value)
     return true;
 }
 
+// A number that the control holds itself: a check state or a list selection.
+void ExchangeInt(DataExchange& dx, int id, int& value, int (DialogItem::*get)() const, void (DialogItem::*set)(int))
+{
+    DialogItem item = dx.GetDialog().GetDlgItem(id);
+    if (dx.IsSaving())
+        value = (item.*get)();
+    else
+        (item.*set)(value);
+}
+
 }  // namespace
 
 void DDX_Text(DataExchange& dx, int id, std::u16string& value)
@@ -62,20 +72,12 @@ void DDX_Text(DataExchange& dx, int id, int& value)
 
 void DDX_Check(DataExchange& dx, int id, int& state)
 {
-    DialogItem item = dx.GetDialog().GetDlgItem(id);
-    if (dx.IsSaving())
-        state = item.GetCheck();
-    else
-        item.SetCheck(state);
+    ExchangeInt(dx, id, state, &DialogItem::GetCheck, &DialogItem::SetCheck);
 }
 
 void DDX_CBIndex(DataExchange& dx, int id, int& index)
 {
-    DialogItem item = dx.GetDialog().GetDlgItem(id);
-    if (dx.IsSaving())
-        index = item.GetCurSel();
-    else
-        item.SetCurSel(index);
+    ExchangeInt(dx, id, index, &DialogItem::GetCurSel, &DialogItem::SetCurSel);
 }
 
 }  // namespace platform::ui

@@ -196,39 +196,21 @@ void DialogItem::Changed()
         CurrentBackend().ControlChanged(*dialog_, *control_);
 }
 
-void DialogItem::SetWindowText(const std::u16string& text)
-{
-    if (!control_)
-        return;
-    control_->text = text;
-    Changed();
-}
+void DialogItem::SetWindowText(const std::u16string& text) { Update(&ControlState::text, text); }
 
 std::u16string DialogItem::GetWindowText() const
 {
     return control_ ? control_->text : std::u16string();
 }
 
-void DialogItem::EnableWindow(bool enable)
-{
-    if (!control_)
-        return;
-    control_->enabled = enable;
-    Changed();
-}
+void DialogItem::EnableWindow(bool enable) { Update(&ControlState::enabled, enable); }
 
 bool DialogItem::IsWindowEnabled() const
 {
     return control_ && control_->enabled;
 }
 
-void DialogItem::ShowWindow(bool show)
-{
-    if (!control_)
-        return;
-    control_->visible = show;
-    Changed();
-}
+void DialogItem::ShowWindow(bool show) { Update(&ControlState::visible, show); }
 
 bool DialogItem::IsWindowVisible() const
 {
@@ -241,13 +223,7 @@ void DialogItem::SetFocusAndSelectAll()
         CurrentBackend().Focus(*dialog_, *control_);
 }
 
-void DialogItem::SetCheck(int state)
-{
-    if (!control_)
-        return;
-    control_->check = state;
-    Changed();
-}
+void DialogItem::SetCheck(int state) { Update(&ControlState::check, state); }
 
 int DialogItem::GetCheck() const
 {
@@ -303,26 +279,14 @@ int DialogItem::GetCurSel() const
     return control_ ? control_->selection : -1;
 }
 
-void DialogItem::SetDateTime(const LocalDateTime& value)
-{
-    if (!control_)
-        return;
-    control_->dateTime = value;
-    Changed();
-}
+void DialogItem::SetDateTime(const LocalDateTime& value) { Update(&ControlState::dateTime, value); }
 
 LocalDateTime DialogItem::GetDateTime() const
 {
     return control_ ? control_->dateTime : LocalDateTime{};
 }
 
-void DialogItem::SetIcon(const Icon& icon)
-{
-    if (!control_)
-        return;
-    control_->icon = icon;
-    Changed();
-}
+void DialogItem::SetIcon(const Icon& icon) { Update(&ControlState::icon, icon); }
 
 void DialogItem::Invalidate()
 {

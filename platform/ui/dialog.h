@@ -184,6 +184,15 @@ public:
 
 private:
     void Changed();
+    // Every setter: nothing on a missing control, else the field changes and the back end shows it.
+    template <typename T>
+    void Update(T ControlState::*field, const T& value)
+    {
+        if (!control_)
+            return;
+        control_->*field = value;
+        Changed();
+    }
     Dialog* dialog_;
     ControlState* control_;
 };
