@@ -1,6 +1,7 @@
 #include "platform/ui/icon.h"
 
 #include <cstdint>
+#include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <map>
@@ -72,7 +73,9 @@ Icon Icon::FromIcoBytes(std::vector<unsigned char> bytes, std::string origin)
 
 Icon LoadIconFromFile(const std::string& utf8Path)
 {
-    if (utf8Path.empty())
+    // A device or pipe named as the icon would never end or never start: regular files only.
+    std::error_code error;
+    if (utf8Path.empty() || !std::filesystem::is_regular_file(utf8Path, error))
         return Icon();
     std::ifstream file(utf8Path, std::ios::binary);
     if (!file)

@@ -42,6 +42,7 @@ TEST(Icon, DamagedOrMissingFilesLoadAsNoIcon)
     EXPECT_TRUE(ui::LoadIconFromFile(WriteFile("zero.ico", {})).IsEmpty());
     EXPECT_TRUE(ui::LoadIconFromFile("/nonexistent/Kestrovane.ico").IsEmpty());
     EXPECT_TRUE(ui::LoadIconFromFile("").IsEmpty());
+    EXPECT_TRUE(ui::LoadIconFromFile("/dev/zero").IsEmpty()) << "an endless device is not read";
 }
 
 TEST(Icon, RegisteredResourcesServeAsBuiltInIcons)
