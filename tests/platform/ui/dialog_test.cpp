@@ -6,11 +6,15 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
+#include <thread>
+
 namespace ui = platform::ui;
 
 namespace {
 
 constexpr unsigned kAboutCommand = 16;
+constexpr unsigned kBarMessage = ui::WM_USER + 2;
 
 const ui::DialogTemplate kForm{
     500, 200, 100, ui::kDialogNone, u"Form",
@@ -21,17 +25,22 @@ const ui::DialogTemplate kForm{
         {ui::ControlKind::Edit, 1020, 10, 10, 60, 12, ui::kStyleBorder | ui::kStyleDigitsOnly, nullptr},
         {ui::ControlKind::AutoCheckBox, 1030, 10, 30, 60, 10, ui::kStyleNone, u"Check"},
         {ui::ControlKind::DropDownList, 1040, 10, 50, 60, 40, ui::kStyleNone, nullptr},
+        {ui::ControlKind::OwnerDrawn, 1089, 80, 10, 140, 13, ui::kStyleBorder, nullptr},
     }};
 
-class FormDialog : public ui::Dialog {
+// Records what reaches it; Apply is OK, Nested runs another form above it.
+class Form : public ui::Dialog {
 public:
-    FormDialog() : Dialog(kForm) {}
-    int number = 7;
-    int checked = 1;
-    int choice = 1;
-    int nestedResult = 0;
+    Form() : Dialog(kForm) {}
+    int number = 7, checked = 1, choice = 1, nestedResult = 0;
     std::vector<int> commands;
     std::vector<unsigned> menuCommands;
+    std::vector<std::pair<unsigned, uint64_t>> timers;  // id, virtual time
+    std::vector<uintptr_t> messages;
+    int paints = 0;
+    ui::HeadlessBackend* clock = nullptr;
+    std::function<void(Form&)> onInit;
+    std::function<void(Form&, unsigned)> onTimer;
 
 protected:
     bool OnInitDialog() override
@@ -40,7 +49,10 @@ protected:
         list.AddString(u"50");
         list.AddString(u"60");
         AppendSystemMenuItem(u"&About...", kAboutCommand);
-        return Dialog::OnInitDialog();
+        Dialog::OnInitDialog();
+        if (onInit)
+            onInit(*this);
+        return true;
     }
     void OnCommand(int id, int notification) override
     {
@@ -48,7 +60,7 @@ protected:
         if (id == 1010)
             OnOK();
         else if (id == 1011)
-            nestedResult = FormDialog().DoModal();
+            nestedResult = Form().DoModal();
         else
             Dialog::OnCommand(id, notification);
     }
@@ -59,47 +71,76 @@ protected:
         ui::DDX_Check(dx, 1030, checked);
         ui::DDX_CBIndex(dx, 1040, choice);
     }
+    void OnTimer(unsigned id) override
+    {
+        timers.emplace_back(id, clock ? clock->Now() : 0);
+        if (onTimer)
+            onTimer(*this, id);
+    }
+    void OnMessage(int control, unsigned message, uintptr_t wParam, intptr_t) override
+    {
+        if (control != 1089 || message != kBarMessage)
+            return;
+        messages.push_back(wParam);
+        GetDlgItem(1089).Invalidate();
+        if (messages.size() == 3)
+            EndDialog(ui::IDOK);
+    }
+    void OnDrawItem(int, ui::PixelBuffer& picture, const ui::TextPainter& text) override
+    {
+        // A bar as long as the last message says, with a glyph at its right end.
+        ++paints;
+        picture.FillRect(0, 0, messages.empty() ? 0 : static_cast<int>(messages.back()), picture.height, ui::Rgb{0, 0, 255});
+        text.Draw(picture, picture.width - text.Measure(u"9").width, 0, u"9", ui::Rgb{255, 255, 255});
+    }
 };
 
 }  // namespace
 
-TEST(Dialog, EnterPressesDefaultButtonAndEscCancelsInNestedLoops)
+TEST(Dialog, KeysMenuAndDataExchangeThroughNestedLoops)
 {
     ui::HeadlessBackend ui;
-    FormDialog outer;
-    ui.Click(1011);     // opens a second dialog above the first
-    ui.PressEscape();   // closes the inner one only
-    ui.Type(1020, u"42");
-    ui.PressEnter();    // from the edit: the default button, Apply, which ends the dialog with IDOK
+    Form outer;
+    ui.Call([](ui::Dialog& d) {  // OnInitDialog's exchange filled the controls from the members
+        EXPECT_EQ(d.GetDlgItem(1020).GetWindowText(), u"7");
+        EXPECT_EQ(d.GetDlgItem(1030).GetCheck(), 1);
+        EXPECT_EQ(d.GetDlgItem(1040).GetCurSel(), 1);
+    });
+    ui.Click(1011);      // opens a second form above the first
+    ui.PressEscape();    // closes the inner one only
+    ui.ChooseSystemMenuItem(kAboutCommand);
+    ui.Type(1020, u"1a2");  // typing keeps the digits only
+    ui.Call([](ui::Dialog& d) { EXPECT_EQ(d.GetDlgItem(1020).GetWindowText(), u"12"); });
+    ui.Paste(1020, u"12b");  // pasting bypasses the filter; Enter presses Apply, which refuses the text
+    ui.PressEnter();
+    ui.Call([&ui](ui::Dialog&) { EXPECT_TRUE(ui.FocusedControl() == 1020 && ui.FocusSelectedAll()); });
+    ui.Paste(1020, u" -35 ");
+    ui.Click(1030);
+    ui.Select(1040, 0);
+    ui.PressEnter();
     EXPECT_EQ(outer.DoModal(), ui::IDOK);
     EXPECT_EQ(ui.Failure(), "");
     EXPECT_EQ(outer.nestedResult, ui::IDCANCEL);
-    EXPECT_EQ(outer.commands, (std::vector<int>{1011, 1010}));
-    EXPECT_EQ(outer.number, 42);
+    EXPECT_EQ(outer.commands, (std::vector<int>{1011, 1010, 1030, 1040, 1010}));
+    EXPECT_EQ(outer.menuCommands, (std::vector<unsigned>{kAboutCommand}));
+    EXPECT_EQ(outer.number, -35);
+    EXPECT_EQ(outer.checked, 0);
+    EXPECT_EQ(outer.choice, 0);
 }
 
-TEST(Dialog, KeysRespectDisabledButtons)
+TEST(Dialog, KeysRespectFocusedAndDisabledButtons)
 {
     {  // Enter on a focused button presses that button, not the default one
         ui::HeadlessBackend ui;
-        FormDialog dialog;
+        Form dialog;
         ui.Click(1011);
-        ui.CloseWindow();  // the inner dialog
+        ui.CloseWindow();  // the inner form
         ui.PressEnter();   // 1011 again
-        ui.PressEscape();  // the inner dialog
+        ui.PressEscape();  // the inner form
         ui.PressEscape();
         EXPECT_EQ(dialog.DoModal(), ui::IDCANCEL);
         EXPECT_EQ(dialog.commands, (std::vector<int>{1011, 1011, ui::IDCANCEL}));
         EXPECT_EQ(ui.Failure(), "");
-    }
-    {  // Esc does nothing while the Cancel button is disabled
-        ui::HeadlessBackend ui;
-        FormDialog dialog;
-        ui.Call([](ui::Dialog& d) { d.GetDlgItem(ui::IDCANCEL).EnableWindow(false); });
-        ui.PressEscape();
-        EXPECT_EQ(dialog.DoModal(), ui::kHeadlessRunFailed);
-        EXPECT_NE(ui.Failure().find("Cancel button is disabled"), std::string::npos) << ui.Failure();
-        EXPECT_TRUE(dialog.commands.empty());
     }
     {  // a dialog without a default button takes Enter as IDOK
         const ui::DialogTemplate bare{501, 100, 50, ui::kDialogNone, nullptr,
@@ -111,122 +152,189 @@ TEST(Dialog, KeysRespectDisabledButtons)
     }
 }
 
-TEST(Dialog, DataExchangeFillsControlsAndRefusesNonNumbers)
-{
-    ui::HeadlessBackend ui;
-    FormDialog dialog;
-    ui.Call([](ui::Dialog& d) {
-        // OnInitDialog's exchange filled the controls from the members
-        EXPECT_EQ(d.GetDlgItem(1020).GetWindowText(), u"7");
-        EXPECT_EQ(d.GetDlgItem(1030).GetCheck(), 1);
-        EXPECT_EQ(d.GetDlgItem(1040).GetCurSel(), 1);
-    });
-    ui.Type(1020, u"1a2");  // typing keeps the digits only
-    ui.Call([](ui::Dialog& d) { EXPECT_EQ(d.GetDlgItem(1020).GetWindowText(), u"12"); });
-    ui.Paste(1020, u"12b");  // pasting bypasses the filter, and OK refuses the text
-    ui.Click(1010);
-    ui.Call([&ui](ui::Dialog&) {
-        EXPECT_EQ(ui.FocusedControl(), 1020);
-        EXPECT_TRUE(ui.FocusSelectedAll());
-    });
-    ui.Paste(1020, u" -35 ");
-    ui.Click(1030);
-    ui.Select(1040, 0);
-    ui.Click(1010);
-    EXPECT_EQ(dialog.DoModal(), ui::IDOK);
-    EXPECT_EQ(ui.Failure(), "");
-    EXPECT_EQ(dialog.number, -35);
-    EXPECT_EQ(dialog.checked, 0);
-    EXPECT_EQ(dialog.choice, 0);
-}
-
-TEST(Dialog, ContextMenuEntryReachesOnSysCommand)
-{
-    ui::HeadlessBackend ui;
-    FormDialog dialog;
-    ui.ChooseSystemMenuItem(kAboutCommand);
-    ui.PressEscape();
-    EXPECT_EQ(dialog.DoModal(), ui::IDCANCEL);
-    EXPECT_EQ(dialog.menuCommands, (std::vector<unsigned>{kAboutCommand}));
-    ASSERT_EQ(dialog.SystemMenuItems().size(), 1u);
-    EXPECT_EQ(dialog.SystemMenuItems()[0].text, u"&About...");
-}
-
 TEST(Dialog, ScriptFaultsEndTheRunWithTheirReason)
 {
-    struct Case {
-        const char* why;
-        std::function<void(ui::HeadlessBackend&)> script;
-        const char* failure;
-    };
-    const Case cases[] = {
-        {"a click on a disabled button",
-         [](ui::HeadlessBackend& ui) {
-             ui.Call([](ui::Dialog& d) { d.GetDlgItem(1010).EnableWindow(false); });
+    using Script = std::function<void(ui::HeadlessBackend&)>;
+    auto disable = [](int id) { return [id](ui::Dialog& d) { d.GetDlgItem(id).EnableWindow(false); }; };
+    const std::pair<Script, const char*> cases[] = {
+        {[&](ui::HeadlessBackend& ui) {
+             ui.Call(disable(1010));
              ui.Click(1010);
          },
          "click 1010 in dialog 500: the control is disabled"},
-        {"a hidden control", [](ui::HeadlessBackend& ui) {
+        {[&](ui::HeadlessBackend& ui) { ui.Call(disable(ui::IDCANCEL)); }, "the Cancel button is disabled"},
+        {[](ui::HeadlessBackend& ui) {
              ui.Call([](ui::Dialog& d) { d.GetDlgItem(1020).ShowWindow(false); });
              ui.Type(1020, u"1");
          },
          "the control is not visible"},
-        {"a control the dialog lacks", [](ui::HeadlessBackend& ui) { ui.Click(4242); }, "no such control"},
-        {"a key in a hidden dialog",
-         [](ui::HeadlessBackend& ui) {
-             ui.Call([](ui::Dialog& d) { d.ShowWindow(false); });
-             ui.PressEnter();
-         },
-         "which is not visible"},
-        {"code asking for a control the dialog lacks",
-         [](ui::HeadlessBackend& ui) { ui.Call([](ui::Dialog& d) { d.GetDlgItem(4242).SetWindowText(u"x"); }); },
+        {[](ui::HeadlessBackend& ui) { ui.Call([](ui::Dialog& d) { d.ShowWindow(false); }); }, "which is not visible"},
+        {[](ui::HeadlessBackend& ui) { ui.Click(4242); }, "no such control"},
+        {[](ui::HeadlessBackend& ui) { ui.Call([](ui::Dialog& d) { d.GetDlgItem(4242).SetWindowText(u"x"); }); },
          "has no window with control 4242"},
-        {"an answer where the dialog waits for input",
-         [](ui::HeadlessBackend& ui) { ui.AnswerMessageBox(ui::IDOK); }, "a message box answer came"},
-        {"a list item that does not exist", [](ui::HeadlessBackend& ui) { ui.Select(1040, 2); }, "no such item"},
-        {"a menu entry the dialog did not add",
-         [](ui::HeadlessBackend& ui) { ui.ChooseSystemMenuItem(17); }, "menu entry 17 is not offered"},
+        {[](ui::HeadlessBackend& ui) { ui.AnswerMessageBox(ui::IDOK); }, "a message box answer came"},
+        {[](ui::HeadlessBackend& ui) { ui.Select(1040, 2); }, "no such item"},
+        {[](ui::HeadlessBackend& ui) { ui.ChooseSystemMenuItem(17); }, "menu entry 17 is not offered"},
+        {[](ui::HeadlessBackend& ui) {  // the outer form waits for input nobody gives
+             ui.SetPostWaitLimit(std::chrono::milliseconds(50));
+             ui.Click(1011);
+         },
+         "the script ran out while dialog 500 waited for input"},
     };
-    for (const Case& c : cases) {
+    for (const auto& [script, failure] : cases) {
         ui::HeadlessBackend ui;
-        FormDialog dialog;
-        c.script(ui);
+        Form dialog;
+        script(ui);
         ui.PressEscape();
-        EXPECT_EQ(dialog.DoModal(), ui::kHeadlessRunFailed) << c.why;
-        EXPECT_NE(ui.Failure().find(c.failure), std::string::npos) << c.why << ": " << ui.Failure();
+        EXPECT_EQ(dialog.DoModal(), ui::kHeadlessRunFailed) << failure;
+        EXPECT_NE(ui.Failure().find(failure), std::string::npos) << failure << ": " << ui.Failure();
     }
 }
 
 TEST(Dialog, ClosingTheWindowRunsOnDestroyAndReleasesTheCapture)
 {
-    struct Busy : ui::Dialog {
-        Busy() : Dialog(kForm) {}
-        int destroyed = 0;
+    struct Busy : Form {
         bool capturedInDestroy = false;
-        bool OnInitDialog() override
-        {
-            SetCapture();
-            SetWaitCursor(true);
-            return Dialog::OnInitDialog();
-        }
         void OnDestroy() override
         {
-            ++destroyed;
             capturedInDestroy = HasCapture();
             SetWaitCursor(false);
         }
     };
     ui::HeadlessBackend ui;
     Busy dialog;
-    ui.Call([&ui](ui::Dialog& d) {
-        EXPECT_TRUE(d.HasCapture());
-        EXPECT_TRUE(ui.WaitCursorShown());
-    });
+    dialog.onInit = [](Form& d) {
+        d.SetCapture();
+        d.SetWaitCursor(true);
+    };
+    ui.Call([&ui](ui::Dialog& d) { EXPECT_TRUE(d.HasCapture() && ui.WaitCursorShown()); });
     ui.PressEscape();
     EXPECT_EQ(dialog.DoModal(), ui::IDCANCEL);
-    EXPECT_EQ(dialog.destroyed, 1);
     EXPECT_TRUE(dialog.capturedInDestroy) << "OnDestroy may release it itself";
-    EXPECT_FALSE(dialog.HasCapture());
-    EXPECT_FALSE(ui.WaitCursorShown());
-    EXPECT_FALSE(dialog.HasWindow());
+    EXPECT_FALSE(dialog.HasCapture() || ui.WaitCursorShown() || dialog.HasWindow());
+}
+
+TEST(HeadlessBackend, TimersFireOnTheVirtualClockUntilKilledOrClosed)
+{
+    ui::HeadlessBackend ui;
+    Form form;
+    form.clock = &ui;
+    form.onInit = [](Form& f) {
+        f.SetTimer(76, 1000);
+        f.SetTimer(5, 300);
+    };
+    form.onTimer = [](Form& f, unsigned id) {
+        if (id == 5 && f.timers.size() == 3)
+            f.KillTimer(5);
+    };
+    ui.AdvanceClock(999);  // the 300 ms timer three times, then killed
+    ui.Click(1011);        // a nested loop: the outer dialog's timers keep running
+    ui.AdvanceClock(1001);
+    ui.Call([](ui::Dialog& inner) { inner.SetTimer(9, 10); });
+    ui.PressEscape();      // its timer dies with the inner window
+    ui.AdvanceClock(1000);
+    ui.PressEscape();
+    EXPECT_EQ(form.DoModal(), ui::IDCANCEL);
+    EXPECT_EQ(ui.Failure(), "");
+    using Fired = std::vector<std::pair<unsigned, uint64_t>>;
+    EXPECT_EQ(form.timers, (Fired{{5, 300}, {5, 600}, {5, 900}, {76, 1000}, {76, 2000}, {76, 3000}}));
+}
+
+TEST(HeadlessBackend, PostsFromAWorkerStopWhenTheWindowCloses)
+{
+    ui::HeadlessBackend ui;
+    Form form;
+    std::thread worker;
+    ui::WindowRef bar;
+    form.onInit = [&](Form& f) {
+        bar = f.GetDlgItem(1089).GetWindowRef();
+        worker = std::thread([bar] {
+            for (uintptr_t n = 1; ui::Post(bar, kBarMessage, n, 0); ++n) {
+            }
+        });
+    };
+    // No script: the loop waits for the worker's posts, and the third ends it.
+    EXPECT_EQ(form.DoModal(), ui::IDOK);
+    worker.join();
+    EXPECT_EQ(ui.Failure(), "");
+    EXPECT_FALSE(ui::IsWindow(bar) || ui::Post(bar, kBarMessage, 0, 0));
+    EXPECT_EQ(form.messages, (std::vector<uintptr_t>{1, 2, 3})) << "in order, and none after the close";
+
+    // Each handled message repainted the owner-drawn control, in pixels of its dialog units.
+    EXPECT_EQ(form.paints, 3);
+    const ui::PixelBuffer* picture = ui.Picture(1089);
+    ASSERT_NE(picture, nullptr);
+    EXPECT_EQ(picture->width, 208) << "140 units, less the border";
+    EXPECT_EQ(picture->height, 19);
+    EXPECT_EQ(picture->Get(2, 10), (ui::Rgb{0, 0, 255}));
+    EXPECT_EQ(picture->Get(3, 10), (ui::Rgb{0, 0, 0}));
+    EXPECT_EQ(picture->Get(205, 4), (ui::Rgb{255, 255, 255})) << "the text painter's glyph";
+
+    // Posts still queued for the closed window are dropped by the next loop.
+    Form next;
+    ui.PressEscape();
+    EXPECT_EQ(next.DoModal(), ui::IDCANCEL);
+    EXPECT_TRUE(next.messages.empty());
+}
+
+TEST(HeadlessBackend, WorkerPostedCommandEndsANestedLoop)
+{
+    ui::HeadlessBackend ui;
+    Form outer;
+    std::thread worker;
+    ui.Click(1011);
+    ui.Call([&worker](ui::Dialog& inner) {
+        const ui::WindowRef target = inner.GetWindowRef();
+        worker = std::thread([target] { ui::Post(target, ui::WM_COMMAND, ui::MakeCommandParam(1010, ui::BN_CLICKED), 0); });
+    });
+    ui.WaitForPost();
+    ui.PressEscape();  // runs in the outer loop once the inner one has ended
+    EXPECT_EQ(outer.DoModal(), ui::IDCANCEL);
+    worker.join();
+    EXPECT_EQ(ui.Failure(), "");
+    EXPECT_EQ(outer.nestedResult, ui::IDOK);
+}
+
+TEST(HeadlessBackend, MessageBoxesAndFolderBrowsersNeedTheirAnswer)
+{
+    {  // answered boxes are recorded with the program's name as caption; a cancelled browser keeps the path
+        ui::HeadlessBackend ui;
+        Form form;
+        std::u16string path = u"unchanged";
+        std::vector<std::u16string> chosen;
+        form.onInit = [&](Form& f) {
+            if (ui::MessageBox(u"Restore?", ui::MB_YESNO | ui::MB_ICONEXCLAMATION) == ui::IDYES)
+                ui::MessageBox(u"Done", ui::MB_OK);
+            chosen.push_back(ui::BrowseForFolder(f, u"Folder", path) ? u"chosen" : path);
+            chosen.push_back(ui::BrowseForFolder(f, u"Folder", path) ? path : u"cancelled");
+            f.EndDialog(ui::IDCANCEL);
+        };
+        ui.AnswerMessageBox(ui::IDYES);
+        ui.AnswerMessageBox(ui::IDOK);
+        ui.CancelFolderBrowser();
+        ui.ChooseFolder(u"/home/tech");
+        EXPECT_EQ(form.DoModal(), ui::IDCANCEL);
+        EXPECT_EQ(ui.Failure(), "");
+        ASSERT_EQ(ui.MessageBoxes().size(), 2u);
+        EXPECT_EQ(ui.MessageBoxes()[0].caption, u"platform_ui_dialog_test");
+        EXPECT_EQ(ui.MessageBoxes()[0].type, ui::MB_YESNO | ui::MB_ICONEXCLAMATION);
+        EXPECT_EQ(ui.MessageBoxes()[1].text, u"Done");
+        EXPECT_EQ(chosen, (std::vector<std::u16string>{u"unchanged", u"/home/tech"}));
+    }
+    {  // an unexpected box ends every open run, the outer one too
+        ui::HeadlessBackend ui;
+        Form outer;
+        ui.Click(1011);
+        ui.Call([](ui::Dialog&) { ui::MessageBox(u"Port not opened", ui::MB_OK); });
+        ui.PressEscape();
+        EXPECT_EQ(outer.DoModal(), ui::kHeadlessRunFailed);
+        EXPECT_EQ(ui.Failure(), "unexpected message box: Port not opened");
+        EXPECT_EQ(ui.StepsLeft(), 1u);
+    }
+    {  // an answer the box does not offer
+        ui::HeadlessBackend ui;
+        ui.AnswerMessageBox(ui::IDYES);
+        EXPECT_EQ(ui::MessageBox(u"Saved", ui::MB_OK), ui::IDOK);
+        EXPECT_NE(ui.Failure().find("has no button 6"), std::string::npos) << ui.Failure();
+    }
 }

@@ -91,43 +91,39 @@ bool SaveScreenshot(wxWindow* window, const std::string& path)
 }
 
 const ui::DialogTemplate kDemo{
-    130, 290, 192, ui::kDialogNone, u"Demo",
+    130, 290, 150, ui::kDialogNone, u"Demo",
     {
-        {ui::ControlKind::DefaultPushButton, ui::IDOK, 17, 168, 125, 14, ui::kStyleNone, u"Aceptar"},
-        {ui::ControlKind::PushButton, ui::IDCANCEL, 146, 168, 125, 14, ui::kStyleNone, u"Cancelar"},
-        {ui::ControlKind::GroupBox, 1083, 8, 5, 275, 157, ui::kStyleNone, u"Parámetros de funcionamiento"},
+        {ui::ControlKind::DefaultPushButton, ui::IDOK, 17, 128, 80, 14, ui::kStyleNone, u"Aceptar"},
+        {ui::ControlKind::PushButton, ui::IDCANCEL, 105, 128, 80, 14, ui::kStyleNone, u"Cancelar"},
+        {ui::ControlKind::PushButton, 1011, 193, 128, 80, 14, ui::kStyleNone, u"Anidado"},
+        {ui::ControlKind::GroupBox, 1083, 8, 5, 275, 117, ui::kStyleNone, u"Parámetros de funcionamiento"},
         {ui::ControlKind::StaticLeft, 1064, 16, 16, 119, 10, ui::kStyleNone, u"Tensión nominal (V)"},
-        {ui::ControlKind::StaticLeft, 1065, 145, 16, 129, 10, ui::kStyleNone, u"Frecuencia (Hz)"},
-        {ui::ControlKind::DropDownList, 1078, 145, 25, 129, 12, ui::kStyleNone, nullptr},
-        {ui::ControlKind::StaticLeft, 1066, 16, 41, 119, 10, ui::kStyleNone, u"Umbral alto (V)"},
-        {ui::ControlKind::Edit, 1073, 16, 50, 119, 12, ui::kStyleBorder | ui::kStyleDigitsOnly, u"253"},
-        {ui::ControlKind::StaticLeft, 1068, 145, 41, 129, 10, ui::kStyleNone, u"Desviación de frecuencia (%)"},
-        {ui::ControlKind::Edit, 1074, 145, 50, 129, 12, ui::kStyleBorder | ui::kStyleDigitsOnly, u"5"},
-        {ui::ControlKind::StaticLeft, 1067, 16, 66, 119, 10, ui::kStyleNone, u"Umbral bajo (V)"},
-        {ui::ControlKind::Edit, 1072, 16, 76, 119, 12, ui::kStyleBorder | ui::kStyleDigitsOnly, u"207"},
-        {ui::ControlKind::StaticLeft, 1096, 145, 66, 129, 10, ui::kStyleNone, u"Fallo de red (V)"},
-        {ui::ControlKind::Edit, 1094, 145, 76, 129, 12, ui::kStyleBorder | ui::kStyleDisabled, u"85"},
-        {ui::ControlKind::StaticLeft, 1070, 16, 91, 119, 10, ui::kStyleNone, u"Tiempo entre registros (s)"},
-        {ui::ControlKind::Edit, 1077, 16, 101, 119, 12, ui::kStyleBorder | ui::kStyleDigitsOnly, u"600"},
-        {ui::ControlKind::OwnerDrawn, 1089, 145, 101, 129, 13, ui::kStyleBorder, nullptr},
-        {ui::ControlKind::AutoCheckBox, 1071, 145, 129, 129, 8, ui::kStyleNone, u"Borrar la memoria"},
-        {ui::ControlKind::StaticLeft, 1079, 16, 121, 68, 10, ui::kStyleNone, u"Fecha y hora"},
-        {ui::ControlKind::DatePicker, 1080, 16, 131, 60, 9, ui::kStyleNone, nullptr},
-        {ui::ControlKind::TimePicker, 1081, 82, 131, 53, 9, ui::kStyleNone, nullptr},
-        {ui::ControlKind::AutoCheckBox, 1082, 16, 144, 116, 10, ui::kStyleNone, u"Enviar la hora del PC"},
-        {ui::ControlKind::StaticIcon, 1097, 145, 140, 20, 20, ui::kStyleNone, nullptr},
-        {ui::ControlKind::StaticLeft, 1093, 170, 146, 104, 8, ui::kStyleNoPrefix, u"Tom & Jerry"},
         {ui::ControlKind::Edit, 1076, 16, 25, 119, 12, ui::kStyleBorder | ui::kStyleDigitsOnly, u"230"},
+        {ui::ControlKind::StaticRight, 1065, 145, 16, 129, 10, ui::kStyleNone, u"Frecuencia (Hz)"},
+        {ui::ControlKind::DropDownList, 1078, 145, 25, 129, 40, ui::kStyleNone, nullptr},
+        {ui::ControlKind::StaticCentre, 1096, 16, 41, 119, 10, ui::kStyleNone, u"Fallo de red (V)"},
+        {ui::ControlKind::Edit, 1094, 16, 50, 119, 12, ui::kStyleBorder | ui::kStyleDisabled, u"85"},
+        {ui::ControlKind::OwnerDrawn, 1089, 145, 50, 129, 13, ui::kStyleBorder, nullptr},
+        {ui::ControlKind::DatePicker, 1080, 16, 70, 60, 12, ui::kStyleNone, nullptr},
+        {ui::ControlKind::TimePicker, 1081, 82, 70, 53, 12, ui::kStyleNone, nullptr},
+        {ui::ControlKind::AutoCheckBox, 1071, 145, 70, 129, 10, ui::kStyleNone, u"Borrar la memoria"},
+        {ui::ControlKind::StaticIcon, 1097, 16, 90, 20, 20, ui::kStyleNone, nullptr},
+        {ui::ControlKind::StaticLeft, 1093, 45, 96, 104, 8, ui::kStyleNoPrefix, u"Tom & Jerry"},
     }};
 
+// Every kind of control; its Anidado button runs an inner demo whose timer ticks and whose
+// worker posts OK after 300 ms.
 class DemoDialog : public ui::Dialog {
 public:
-    DemoDialog() : Dialog(kDemo) {}
+    explicit DemoDialog(bool inner = false) : Dialog(kDemo), inner_(inner) {}
+    ~DemoDialog() override
+    {
+        if (worker_.joinable())
+            worker_.join();
+    }
     std::u16string voltage = u"230";
-    int reset = 0;
-    int frequency = -1;
+    int reset = 0, frequency = -1, paints = 0, ticks = 0, innerResult = 0, innerTicks = 0;
     ui::PixelSize barSize;
-    int paints = 0;
 
 protected:
     bool OnInitDialog() override
@@ -141,6 +137,13 @@ protected:
         GetDlgItem(ui::IDOK).SetIcon(ui::Icon::FromIcoBytes(MakeIcoFile(16, 0, 160, 0), "ok"));
         SetIcon(ui::Icon::FromIcoBytes(MakeIcoFile(32, 200, 0, 0), "window"));
         barSize = GetDlgItem(1089).GetClientSize();
+        if (inner_) {
+            SetTimer(7, 20);
+            worker_ = std::thread([self = GetWindowRef()] {
+                std::this_thread::sleep_for(std::chrono::milliseconds(300));
+                ui::Post(self, ui::WM_COMMAND, ui::MakeCommandParam(ui::IDOK, ui::BN_CLICKED), 0);
+            });
+        }
         return Dialog::OnInitDialog();
     }
     void DoDataExchange(ui::DataExchange& dx) override
@@ -149,18 +152,28 @@ protected:
         ui::DDX_Check(dx, 1071, reset);
         ui::DDX_CBIndex(dx, 1078, frequency);
     }
-    void OnDrawItem(int control, ui::PixelBuffer& picture, const ui::TextPainter& text) override
+    void OnCommand(int id, int notification) override
     {
-        if (control != 1089)
-            return;
+        if (id != 1011)
+            return Dialog::OnCommand(id, notification);
+        DemoDialog inner(true);
+        innerResult = inner.DoModal();
+        innerTicks = inner.ticks;
+    }
+    void OnTimer(unsigned id) override { ticks += id == 7; }
+    void OnDrawItem(int, ui::PixelBuffer& picture, const ui::TextPainter& text) override
+    {
         ++paints;
-        const int filled = picture.width / 2;
-        picture.FillRect(0, 0, filled, picture.height, ui::Rgb{0, 120, 215});
-        picture.FillRect(filled, 0, picture.width, picture.height, ui::Rgb{240, 240, 240});
+        picture.FillRect(0, 0, picture.width / 2, picture.height, ui::Rgb{0, 120, 215});
+        picture.FillRect(picture.width / 2, 0, picture.width, picture.height, ui::Rgb{240, 240, 240});
         const ui::TextExtent extent = text.Measure(u"50 %");
         text.Draw(picture, (picture.width - extent.width) / 2, (picture.height - extent.height) / 2, u"50 %",
                   ui::Rgb{0, 0, 0});
     }
+
+private:
+    bool inner_;
+    std::thread worker_;
 };
 
 }  // namespace
@@ -182,14 +195,14 @@ TEST(WxBackend, DemoDialogRunsFromItsTemplate)
     later.Add(300, [&] {
         window = OpenDialogTitled("Demo");
         ASSERT_NE(window, nullptr);
-        // 290 x 192 dialog units in pixels of the dialog font's base units
+        // 290 x 150 dialog units in pixels of the dialog font's base units
         const wxSize client = window->GetClientSize();
         EXPECT_GT(client.x, 290);
-        EXPECT_GT(client.y, 192);
+        EXPECT_GT(client.y, 150);
         auto* voltage = FindChild<wxTextCtrl>(window, [](wxTextCtrl* t) { return t->GetValue() == "230"; });
         ASSERT_NE(voltage, nullptr);
         voltage->SetValue("231");  // as typed: the change reaches the dialog
-        auto* reset = FindChild<wxCheckBox>(window, [](wxCheckBox* c) { return c->GetLabel() == "Borrar la memoria"; });
+        auto* reset = FindChild<wxCheckBox>(window);
         ASSERT_NE(reset, nullptr);
         reset->SetValue(true);
         Send(reset, wxEVT_CHECKBOX);
@@ -218,9 +231,8 @@ TEST(WxBackend, DemoDialogRunsFromItsTemplate)
     later.Add(900, [&] {
         ASSERT_NE(window, nullptr);
         EXPECT_TRUE(SaveScreenshot(window, "wx-demo-dialog.png"));
-        auto* ok = FindChild<wxButton>(window, [](wxButton* b) { return b->GetLabel() == "Aceptar"; });
-        ASSERT_NE(ok, nullptr);
-        Send(ok, wxEVT_BUTTON);
+        FindChild<wxTextCtrl>(window)->SetFocus();
+        PressKey(window, WXK_RETURN);  // Enter in an edit: the default button
     });
     later.Add(20000, [&] { dialog.EndDialog(-2); });  // a safety net: the test fails, it does not hang
     EXPECT_EQ(dialog.DoModal(), ui::IDOK);
@@ -231,106 +243,25 @@ TEST(WxBackend, DemoDialogRunsFromItsTemplate)
     EXPECT_GT(dialog.paints, 0);
 }
 
-TEST(WxBackend, EnterPressesTheDefaultButtonAndEscCancels)
+TEST(WxBackend, WorkerPostEndsANestedLoopAndEscCancelsOnlyWhenItMay)
 {
-    {  // Enter in an edit: the default button
-        DemoDialog dialog;
-        Later later;
-        later.Add(200, [] {
-            wxDialog* window = OpenDialogTitled("Demo");
-            ASSERT_NE(window, nullptr);
-            FindChild<wxTextCtrl>(window)->SetFocus();
-            PressKey(window, WXK_RETURN);
-        });
-        later.Add(20000, [&] { dialog.EndDialog(-2); });
-        EXPECT_EQ(dialog.DoModal(), ui::IDOK);
-    }
-    {  // Esc is ignored while Cancel is disabled, then cancels
-        DemoDialog dialog;
-        Later later;
-        later.Add(200, [&] {
-            wxDialog* window = OpenDialogTitled("Demo");
-            ASSERT_NE(window, nullptr);
-            dialog.GetDlgItem(ui::IDCANCEL).EnableWindow(false);
-            PressKey(window, WXK_ESCAPE);
-            EXPECT_TRUE(dialog.HasWindow());
-            dialog.GetDlgItem(ui::IDCANCEL).EnableWindow(true);
-            window->Close();  // the close box
-        });
-        later.Add(20000, [&] { dialog.EndDialog(-2); });
-        EXPECT_EQ(dialog.DoModal(), ui::IDCANCEL);
-    }
-}
-
-namespace {
-
-const ui::DialogTemplate kNest{
-    140, 160, 40, ui::kDialogNone, u"Nest",
-    {
-        {ui::ControlKind::PushButton, 1011, 10, 10, 60, 14, ui::kStyleNone, u"Nested"},
-        {ui::ControlKind::StaticLeft, 1012, 80, 12, 70, 8, ui::kStyleNone, nullptr},
-    }};
-
-// Its inner instance starts a timer and a worker that posts the close command.
-class NestDialog : public ui::Dialog {
-public:
-    explicit NestDialog(bool inner) : Dialog(kNest), inner_(inner) {}
-    int innerResult = 0;
-    int ticks = 0;
-    ui::WindowRef innerWindow;
-
-protected:
-    bool OnInitDialog() override
-    {
-        if (inner_) {
-            SetWindowText(u"Inner");
-            SetTimer(7, 20);
-            const ui::WindowRef self = GetWindowRef();
-            worker_ = std::thread([self] {
-                std::this_thread::sleep_for(std::chrono::milliseconds(300));
-                ui::Post(self, ui::WM_COMMAND, ui::MakeCommandParam(ui::IDOK, ui::BN_CLICKED), 0);
-            });
-        }
-        return Dialog::OnInitDialog();
-    }
-    void OnTimer(unsigned id) override
-    {
-        if (id == 7)
-            ++ticks;
-    }
-    void OnCommand(int id, int notification) override
-    {
-        if (id != 1011)
-            return Dialog::OnCommand(id, notification);
-        NestDialog inner(true);
-        innerResult = inner.DoModal();
-        inner.worker_.join();
-        ticks = inner.ticks;
-        innerWindow = inner.GetWindowRef();
-    }
-
-private:
-    bool inner_;
-    std::thread worker_;
-};
-
-}  // namespace
-
-TEST(WxBackend, WorkerPostEndsANestedLoopWithTimersRunning)
-{
-    NestDialog outer(false);
+    DemoDialog outer;
     Later later;
-    ui::WindowRef innerRef;
-    later.Add(200, [] {
-        wxDialog* window = OpenDialogTitled("Nest");
+    later.Add(200, [&] {
+        wxDialog* window = OpenDialogTitled("Demo");
         ASSERT_NE(window, nullptr);
-        Send(FindChild<wxButton>(window), wxEVT_BUTTON);  // returns when the inner dialog has ended
+        Send(FindChild<wxButton>(window, [](wxButton* b) { return b->GetLabel() == "Anidado"; }), wxEVT_BUTTON);
+        // Back from the inner dialog: Esc is ignored while Cancel is disabled; then the close box.
+        outer.GetDlgItem(ui::IDCANCEL).EnableWindow(false);
         PressKey(window, WXK_ESCAPE);
+        EXPECT_TRUE(outer.HasWindow());
+        outer.GetDlgItem(ui::IDCANCEL).EnableWindow(true);
+        window->Close();
     });
     later.Add(20000, [&] { outer.EndDialog(-2); });
     EXPECT_EQ(outer.DoModal(), ui::IDCANCEL);
     EXPECT_EQ(outer.innerResult, ui::IDOK);
-    EXPECT_GT(outer.ticks, 2) << "20 ms timer during 300 ms";
+    EXPECT_GT(outer.innerTicks, 2) << "20 ms timer during 300 ms";
 }
 
 int main(int argc, char** argv)
