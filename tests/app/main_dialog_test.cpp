@@ -1,8 +1,10 @@
 #include "app/main_dialog.h"
 
+#include "app/about_dialog.h"
 #include "app/resource_ids.h"
 #include "app/text_ids.h"
 #include "devicelink/rs_device_connection.h"
+#include "platform/ui/backend.h"
 #include "platform/ui/ui_constants.h"
 #include "tests/app/app_test_folder.h"
 #include "tests/support/simulated_recorder.h"
@@ -59,17 +61,10 @@ const std::string kReadOut("\x01\x03\x00\x00\x00\x43\x04\x3B", 8);
 
 TEST_F(MainDialog, ReadOutShowsEveryValueInItsFormatWhateverTheLocale)
 {
-    // Counters by register order: partial 1 to 9, total 101 to 109, with two extremes.
-    std::vector<std::string> arguments = {"--set", "1=0x0102", "--set", "2=0x0A0B", "--set", "3=77", "--set",
-                                          Battery(2.955), "--set", "65=0x8000", "--set", "66=0"};
-    for (int i = 0; i < 9; ++i) {
-        for (int reg : {26 + 2 * i, 44 + 2 * i}) {
-            arguments.insert(arguments.end(), {"--set", std::to_string(reg) + "=0", "--set",
-                                               std::to_string(reg + 1) + "=" + std::to_string((reg < 44 ? 1 : 101) + i)});
-        }
-    }
-    arguments.insert(arguments.end(), {"--set", "26=0x8000", "--set", "27=0", "--set", "60=0xFFFF", "--set", "61=0xFFFF"});
-    StartRecorder(arguments);
+    // The simulator's counters, with two extremes: partial logs 2^31, total time 2^32 - 1.
+    StartRecorder({"--set", "1=0x0102", "--set", "2=0x0A0B", "--set", "3=77", "--set", Battery(2.955), "--set",
+                   "65=0x8000", "--set", "66=0", "--set", "26=0x8000", "--set", "27=0", "--set", "60=0xFFFF", "--set",
+                   "61=0xFFFF"});
     ASSERT_NE(std::setlocale(LC_ALL, "es_ES.UTF-8"), nullptr);
     Screen screen;
     Capture(screen);
@@ -84,8 +79,8 @@ TEST_F(MainDialog, ReadOutShowsEveryValueInItsFormatWhateverTheLocale)
     EXPECT_EQ(screen.text[IDC_PRODUCT], u"77");
     EXPECT_EQ(screen.text[IDC_BATTERY], u"2.95") << "a point, not the locale's comma";
     // Rows from the top: logs, events, voltage high, low, fail, frequency, voltage on, time.
-    const std::u16string partial[] = {u"-2147483648", u"2", u"6", u"5", u"4", u"7", u"3", u"9"};
-    const std::u16string total[] = {u"101", u"102", u"106", u"105", u"104", u"107", u"103", u"-1"};
+    const std::u16string partial[] = {u"-2147483648", u"0", u"4", u"1", u"2", u"5", u"3", u"86400"};
+    const std::u16string total[] = {u"1000", u"200", u"44", u"11", u"22", u"55", u"33", u"-1"};
     const int rows[] = {1027, 1028, 1032, 1031, 1030, 1033, 1029, 1035};
     for (int row = 0; row < 8; ++row) {
         EXPECT_EQ(screen.text[rows[row]], partial[row]) << "row " << row;
@@ -239,4 +234,17 @@ TEST_F(MainDialog, AboutEntryShowsTheProductNameWithItsAmpersand)
     EXPECT_EQ(about.title, u"Acerca de Volt & Co");
     EXPECT_EQ(about.text[IDC_ABOUT_VERSION], u"Volt & Co, versi\u00F3n 1.5");
     EXPECT_EQ(about.text[IDOK], u"Aceptar");
+
+    // Without the file: an empty name in both texts, and the built-in icon.
+    std::remove("default.xcfg");
+    std::string icon;
+    ui_.Call([&](Dialog& dialog) {
+        about = Screen::Of(dialog);
+        icon = DialogHost::FindControl(dialog, IDC_ABOUT_ICON)->icon.Origin();
+    });
+    ui_.Click(IDOK);
+    CAboutDlg().DoModal();
+    EXPECT_EQ(about.title, u"Acerca de ");
+    EXPECT_EQ(about.text[IDC_ABOUT_VERSION], u", versi\u00F3n 1.5");
+    EXPECT_EQ(icon, "resource 128");
 }
