@@ -103,10 +103,6 @@ TEST(XmlAttributes, ReadingRulesAndWritingOrder)
     element->SetAttribute(u"", u"ignored");
     element->SetAttribute(u"m", u"x");
     EXPECT_EQ(Written(*element), "<config a =\"2\" m=\"x\" z=\"9\"><e></e></config>");
-    // A double quote in a value is written as it stands, so the file does not read back the same.
-    element->SetAttribute(u"m", u"say \"hi\"");
-    ASSERT_TRUE(document.Parse(Written(*element).c_str()));
-    EXPECT_NE(AttributeOf(*document.GetRoot(), u"m"), u"say \"hi\"");
 }
 
 TEST(XmlFind, PathsPredicatesAndNoBacktracking)
@@ -130,7 +126,7 @@ TEST(XmlFind, PathsPredicatesAndNoBacktracking)
     EXPECT_EQ(U16(root->GetText(u"missing")), u"");
 }
 
-TEST(XmlSetters, ChildTextIconAndNumbers)
+TEST(XmlSetters, ChildTextAndIcon)
 {
     XmlDocument document;
     document.New();
@@ -146,8 +142,6 @@ TEST(XmlSetters, ChildTextIconAndNumbers)
     root->SetDefaultIcon();
     EXPECT_EQ(U16(root->GetText(u"icono")), u"Kestrovane.ico");
     EXPECT_EQ(root->GetChildren().size(), 3u);
-    root->AddChild(u"port")->SetText(-1);
-    EXPECT_EQ(U16(root->GetText(u"port")), u"-1");
 }
 
 class XmlSaveTest : public InTemporaryFolder {

@@ -66,12 +66,9 @@ TEST_F(StcWriterTest, SortsIdsDecodesEscapesAndKeepsUtf8)
 TEST_F(StcWriterTest, BadSourceWritesNoFile)
 {
     const std::string cases[] = {
-        "1\tone\n1\tagain\n",                          // id twice
-        "1\tbad \\q escape\n",                         // unknown escape
-        "65536\ttoo big\n",                            // id out of range
-        "1 no tab\n",                                  // no tab
-        "1\t\xC3(\n",                                  // broken UTF-8
-        "1\t" + std::string(65536, 'x') + "\n",        // text over 65535 bytes
+        "1\tone\n1\tagain\n", "65536\ttoo big\n", "1 no tab\n",  // id twice, out of range, without a tab
+        "1\tbad \\q escape\n", "1\t\xC3(\n",                     // unknown escape, broken UTF-8
+        "1\t" + std::string(65536, 'x') + "\n",                  // text over 65535 bytes
     };
     for (const std::string& text : cases) {
         platform::RemoveFile(PathOf("out.stc"));
