@@ -119,8 +119,6 @@ TEST_F(EvaFile, BadShortOrMissingFilesLeaveTheObjectClosed)
     // A missing file is not created.
     EXPECT_FALSE(eva_.Open((folder_ / "missing.eva").u16string().c_str(), false));
     EXPECT_FALSE(std::filesystem::exists(folder_ / "missing.eva"));
-    eva_.Close();
-    EXPECT_FALSE(eva_.IsOpen());
 }
 
 TEST_F(EvaFile, FindRecordByTimeGivesTheRecordAtOrAfter)
