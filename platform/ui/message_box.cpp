@@ -1,21 +1,15 @@
 #include "platform/ui/message_box.h"
 
+#include "platform/program_folder.h"
 #include "platform/ui/backend.h"
 #include "platform/ui/text_conversion.h"
-
-#include <climits>
-#include <unistd.h>
 
 namespace platform::ui {
 
 std::u16string ApplicationName()
 {
-    char path[PATH_MAX];
-    const ssize_t length = readlink("/proc/self/exe", path, sizeof path - 1);
-    if (length <= 0)
-        return std::u16string();
-    std::string name(path, static_cast<size_t>(length));
-    name = name.substr(name.find_last_of('/') + 1);
+    const std::string path = ExecutablePath();
+    std::string name = path.substr(path.find_last_of('/') + 1);
     const size_t dot = name.find_last_of('.');
     if (dot != std::string::npos && dot > 0)
         name.resize(dot);

@@ -4,6 +4,7 @@
 #include "app/resource_ids.h"
 #include "app/text_ids.h"
 #include "foundation/string_table_file.h"
+#include "platform/program_folder.h"
 #include "platform/settings_store.h"
 #include "platform/single_instance.h"
 #include "platform/ui/headless_backend.h"
@@ -26,9 +27,7 @@ const char16_t kLanguageFailure[] = u"Unable to load specific language libraries
 
 std::string ProgramFolder()
 {
-    char path[4096] = {};
-    (void)!readlink("/proc/self/exe", path, sizeof path - 1);
-    const std::string file = path;
+    const std::string file = platform::ExecutablePath();
     return file.substr(0, file.find_last_of('/'));
 }
 
