@@ -1,13 +1,13 @@
 #include "platform/settings_store.h"
 
 #include "platform/file_system_calls.h"
+#include "tests/support/temporary_folder.h"
 
 #include <gtest/gtest.h>
 
 #include <cerrno>
 #include <cstdlib>
 #include <fcntl.h>
-#include <filesystem>
 #include <fstream>
 #include <sstream>
 
@@ -19,15 +19,14 @@ class SettingsStore : public testing::Test {
 protected:
     void SetUp() override
     {
-        char pattern[] = "/tmp/kestrovane-settings-XXXXXX";
-        home_ = mkdtemp(pattern);
+        home_ = MakeTemporaryFolder("kestrovane-settings-");
         setenv("XDG_CONFIG_HOME", home_.c_str(), 1);
         ASSERT_TRUE(key_.Create(kKey));
     }
     void TearDown() override
     {
         platform::FileSystem() = platform::RealFileSystem();
-        std::filesystem::remove_all(home_);
+        RemoveTree(home_);
     }
     static std::string StoreText()
     {
