@@ -1,6 +1,6 @@
 #include "platform/ui/icon.h"
 
-#include "ico_file.h"
+#include "tests/platform/ui/ico_file.h"
 
 #include <gtest/gtest.h>
 
