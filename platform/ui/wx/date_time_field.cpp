@@ -98,6 +98,9 @@ bool DateTimeField::Parse(LocalDateTime& value) const
             number = number * 10 + (text[at] - '0');
         if (at == start)
             return false;
+        // A year typed with two digits is one of this century's, never the first century's.
+        if (part == Part::Year && at - start <= 2)
+            number += 2000;
         Field(parsed, part) = number;
     }
     for (; at < text.size(); ++at)

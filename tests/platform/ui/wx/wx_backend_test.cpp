@@ -122,12 +122,12 @@ TEST(WxBackend, DemoDialogRunsFromItsTemplate)
         EXPECT_EQ(list->GetCount(), 2u);
         list->SetSelection(1);
         Send(list, wxEVT_CHOICE);
-        // The pickers take a typed date or time only when it is one.
+        // The pickers take a typed date or time only when it is one; two-digit years are this century's.
         auto* date = FindChild<wxTextCtrl>(window, [](wxTextCtrl* t) { return t->GetValue() == "06/12/2026"; });
         ASSERT_NE(date, nullptr) << "the short date in the user's order, with the century";
         date->SetValue("31/02/2028");
         EXPECT_EQ(dialog.GetDlgItem(1080).GetDateTime().day, 6);
-        date->SetValue("29/02/2028");
+        date->SetValue("29/02/28");
         const ui::LocalDateTime leapDay = dialog.GetDlgItem(1080).GetDateTime();
         EXPECT_EQ(leapDay.year * 10000 + leapDay.month * 100 + leapDay.day, 20280229);
         auto* time = FindChild<wxTextCtrl>(window, [](wxTextCtrl* t) { return t->GetValue() == "21:30:05"; });
