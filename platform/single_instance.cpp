@@ -2,6 +2,7 @@
 
 #include <cerrno>
 #include <cstdlib>
+#include <string>
 #include <fcntl.h>
 #include <sys/file.h>
 #include <unistd.h>
@@ -12,12 +13,14 @@ SingleInstanceGuard::~SingleInstanceGuard() { Release(); }
 
 std::string SingleInstanceGuard::LockPath(const std::string& name)
 {
-    const char* runtime = std::getenv("XDG_RUNTIME_DIR");
-    const std::string folder = runtime && runtime[0] == '/' ? runtime : "/tmp";
     std::string file;
     for (char c : name)
         file += c == '/' ? '_' : c;
-    return folder + "/" + file + ".lock";
+    const char* runtime = std::getenv("XDG_RUNTIME_DIR");
+    if (runtime && runtime[0] == '/')
+        return std::string(runtime) + "/" + file + ".lock";
+    // /tmp is shared by every user: one user's instance must not lock out another's.
+    return "/tmp/" + file + "." + std::to_string(::getuid()) + ".lock";
 }
 
 SingleInstanceGuard::Outcome SingleInstanceGuard::Acquire(const std::string& name)

@@ -3,8 +3,8 @@
 
 namespace platform {
 
-// A guard that one process at a time can hold under a name. It is a lock file under
-// $XDG_RUNTIME_DIR (else /tmp) locked with flock, so the operating system releases it when
+// A guard that one process of the user at a time can hold under a name. It is a lock file under
+// $XDG_RUNTIME_DIR (else /tmp, named with the user id) locked with flock, so the operating system releases it when
 // the holder ends in any way, a crash included.
 class SingleInstanceGuard {
 public:
