@@ -72,7 +72,7 @@ bool WriteUtcClock(XCRSDeviceConnection& connection, XCModBusTransaction& transa
     return transaction.GetState() == XCTransactionState::Complete;
 }
 
-// Counters show as signed numbers, as the recorder's own tools show them.
+// Counters show as signed numbers, so that 2^31 and more show negative.
 std::u16string CounterText(uint32_t value) { return Widen(FormatCLocale("%d", static_cast<int32_t>(value))); }
 
 }  // namespace
