@@ -13,7 +13,7 @@ if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ]; then
     echo "run-with-simulator: no display; run it on a desktop, or as: xvfb-run -a $0" >&2
     exit 1
 fi
-if ! dpkg -s libwxgtk3.2-dev libgtest-dev cmake g++ >/dev/null 2>&1; then
+if ! dpkg -s cmake g++ pkg-config libwxgtk3.2-dev libgtest-dev libgmock-dev libmodbus-dev >/dev/null 2>&1; then
     if [ "$(id -u)" = 0 ]; then bash "$root/tools/install-dependencies.sh"; else sudo bash "$root/tools/install-dependencies.sh"; fi
 fi
 cmake -S "$root" -B "$build" >/dev/null
