@@ -5,8 +5,8 @@
 #include "app/main_dialog.h"
 #include "app/res/program_resources.h"
 #include "app/text_ids.h"
+#include "foundation/file_system_path.h"
 #include "foundation/path_utilities.h"
-#include "foundation/text_encoding.h"
 #include "platform/program_folder.h"
 #include "platform/single_instance.h"
 #include "platform/ui/message_box.h"
@@ -23,9 +23,7 @@ bool CKestrovaneApp::InitInstance()
 {
     RegisterProgramResources();
     // The configuration, language and icon files are found beside the program.
-    XCStringA folder;
-    WideToUtf8(folder, GetModuleDirectory());
-    platform::SetCurrentDirectory(std::string(folder.GetData(), static_cast<size_t>(folder.GetLength())));
+    platform::SetCurrentDirectory(FileSystemPath(GetModuleDirectory()));
 
     if (!LoadLanguage()) {
         platform::ui::MessageBox(kLanguageFailure, platform::ui::MB_OK);

@@ -1,5 +1,6 @@
 #include "foundation/path_utilities.h"
 
+#include "foundation/file_system_path.h"
 #include "foundation/text_encoding.h"
 #include "platform/file.h"
 #include "platform/program_folder.h"
@@ -9,15 +10,6 @@
 namespace {
 
 bool IsSeparator(char16_t unit) { return unit == u'/' || unit == u'\\'; }
-
-std::string ToFileSystemPath(const char16_t* units, int32_t count)
-{
-    XCStringW wide;
-    wide.Assign(units, count);
-    XCStringA utf8;
-    WideToUtf8(utf8, wide);
-    return std::string(utf8.GetData(), static_cast<size_t>(utf8.GetLength()));
-}
 
 }  // namespace
 
@@ -55,7 +47,9 @@ bool CreateDirectoriesForPath(const char16_t* path)
             if (separator >= 0)
                 break;
         }
-        madeLast = platform::MakeDirectory(ToFileSystemPath(path, separator + 1));
+        XCStringW prefix;
+        prefix.Assign(path, separator + 1);
+        madeLast = platform::MakeDirectory(FileSystemPath(prefix));
         restStart = separator + 1;
     }
     return madeLast;

@@ -1,5 +1,6 @@
 #include "foundation/xml_document.h"
 
+#include "foundation/file_system_path.h"
 #include "foundation/path_utilities.h"
 #include "foundation/text_encoding.h"
 #include "platform/file.h"
@@ -17,13 +18,6 @@ constexpr int64_t kMaxFileSize = 16 * 1024 * 1024;
 
 // Scratch strings that may hold a long text take the large reserve.
 constexpr int32_t kLongText = 4095;
-
-std::string FileSystemPath(const XCStringW& name)
-{
-    XCStringA utf8;
-    WideToUtf8(utf8, name);
-    return std::string(utf8.GetData(), static_cast<size_t>(utf8.GetLength()));
-}
 
 }  // namespace
 

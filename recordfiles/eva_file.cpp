@@ -2,7 +2,7 @@
 
 #include "foundation/modbus_crc16.h"
 #include "recordfiles/base_year.h"
-#include "recordfiles/file_system_path.h"
+#include "foundation/file_system_path.h"
 #include "recordfiles/record_bytes.h"
 #include "recordfiles/tail_move.h"
 

@@ -1,7 +1,7 @@
 #include "recordfiles/std_file.h"
 
 #include "recordfiles/base_year.h"
-#include "recordfiles/file_system_path.h"
+#include "foundation/file_system_path.h"
 #include "recordfiles/record_bytes.h"
 #include "recordfiles/std_number_conversion.h"
 

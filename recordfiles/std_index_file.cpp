@@ -1,7 +1,7 @@
 #include "recordfiles/std_index_file.h"
 
 #include "foundation/path_utilities.h"
-#include "recordfiles/file_system_path.h"
+#include "foundation/file_system_path.h"
 #include "recordfiles/record_bytes.h"
 #include "recordfiles/std_file.h"
 

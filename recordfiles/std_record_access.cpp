@@ -1,4 +1,4 @@
-#include "recordfiles/file_system_path.h"
+#include "foundation/file_system_path.h"
 #include "recordfiles/record_bytes.h"
 #include "recordfiles/std_file.h"
 #include "recordfiles/std_number_conversion.h"
