@@ -5,6 +5,9 @@
 // Dialog templates.
 constexpr int IDD_ABOUTBOX = 100;
 constexpr int IDD_KESTROVANE_DIALOG = 102;
+constexpr int IDD_CONFIGURATION = 130;
+constexpr int IDD_DOWNLOAD = 131;
+constexpr int IDD_PROGRESS = 133;
 
 // Resource strings.
 constexpr int IDS_ABOUTBOX = 101;
@@ -55,3 +58,36 @@ constexpr int IDC_STATUS = 1063;
 constexpr int IDC_ABOUT_VERSION = 1093;
 constexpr int IDC_ABOUT_NOTICE = 1095;
 constexpr int IDC_ABOUT_ICON = 1097;
+
+// Configuration dialog.
+constexpr int IDC_CONFIG_VOLTAGE_LABEL = 1064;
+constexpr int IDC_CONFIG_FREQUENCY_LABEL = 1065;
+constexpr int IDC_CONFIG_HIGH_LABEL = 1066;
+constexpr int IDC_CONFIG_LOW_LABEL = 1067;
+constexpr int IDC_CONFIG_DEVIATION_LABEL = 1068;
+constexpr int IDC_CONFIG_LOG_TIME_LABEL = 1070;
+constexpr int IDC_CONFIG_RESET_MEMORY = 1071;
+constexpr int IDC_CONFIG_LOW = 1072;
+constexpr int IDC_CONFIG_HIGH = 1073;
+constexpr int IDC_CONFIG_DEVIATION = 1074;
+constexpr int IDC_CONFIG_VOLTAGE = 1076;
+constexpr int IDC_CONFIG_LOG_TIME = 1077;
+constexpr int IDC_CONFIG_FREQUENCY = 1078;
+constexpr int IDC_CONFIG_DATE_TIME_LABEL = 1079;
+constexpr int IDC_CONFIG_DATE = 1080;
+constexpr int IDC_CONFIG_TIME = 1081;
+constexpr int IDC_CONFIG_SEND_PC_TIME = 1082;
+constexpr int IDC_CONFIG_GROUP = 1083;
+constexpr int IDC_CONFIG_MAINS_FAILURE = 1094;
+constexpr int IDC_CONFIG_MAINS_FAILURE_LABEL = 1096;
+
+// Download dialog.
+constexpr int IDC_DOWNLOAD_LOGS = 1084;
+constexpr int IDC_DOWNLOAD_EVENTS = 1085;
+constexpr int IDC_DOWNLOAD_FOLDER = 1086;
+constexpr int IDC_DOWNLOAD_BROWSE = 1087;
+constexpr int IDC_DOWNLOAD_GROUP = 1088;
+
+// Progress dialog.
+constexpr int IDC_PROGRESS_BAR = 1089;
+constexpr int IDC_PROGRESS_MESSAGE = 1092;

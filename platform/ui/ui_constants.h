@@ -23,6 +23,10 @@ constexpr int CBN_SELCHANGE = 1;
 constexpr unsigned WM_COMMAND = 0x0111;
 constexpr unsigned WM_USER = 0x0400;
 
+// Progress-bar messages, posted to the bar control: a range of 0 to lParam, and a position.
+constexpr unsigned PBM_SETPOS = WM_USER + 2;
+constexpr unsigned PBM_SETRANGE32 = WM_USER + 6;
+
 constexpr uintptr_t MakeCommandParam(int id, int notification)
 {
     return (static_cast<uintptr_t>(notification & 0xFFFF) << 16) | static_cast<uintptr_t>(id & 0xFFFF);
