@@ -279,7 +279,20 @@ int DialogItem::GetCurSel() const
     return control_ ? control_->selection : -1;
 }
 
-void DialogItem::SetDateTime(const LocalDateTime& value) { Update(&ControlState::dateTime, value); }
+void DialogItem::SetDateTime(const LocalDateTime& value)
+{
+    if (control_)
+        Update(&ControlState::dateTime, std::clamp(value, control_->earliest, control_->latest));
+}
+
+void DialogItem::SetDateRange(const LocalDateTime& earliest, const LocalDateTime& latest)
+{
+    if (!control_)
+        return;
+    control_->earliest = earliest;
+    control_->latest = latest;
+    SetDateTime(control_->dateTime);
+}
 
 LocalDateTime DialogItem::GetDateTime() const
 {

@@ -7,6 +7,7 @@
 
 #include <cstdint>
 #include <string>
+#include <tuple>
 #include <vector>
 
 // Modal dialogs built from a DialogTemplate, on real windows or headless in tests.
@@ -41,6 +42,14 @@ struct LocalDateTime {
     int year = 2000, month = 1, day = 1;
     int hour = 0, minute = 0, second = 0;
 };
+// A picker's range when none is set.
+constexpr LocalDateTime kEarliestDateTime{1, 1, 1, 0, 0, 0};
+constexpr LocalDateTime kLatestDateTime{9999, 12, 31, 23, 59, 59};
+inline bool operator<(const LocalDateTime& a, const LocalDateTime& b)
+{
+    return std::tie(a.year, a.month, a.day, a.hour, a.minute, a.second) <
+           std::tie(b.year, b.month, b.day, b.hour, b.minute, b.second);
+}
 
 struct PixelSize {
     int width = 0;
@@ -61,6 +70,7 @@ struct ControlState {
     std::vector<Item> items;
     int selection = -1;
     LocalDateTime dateTime;
+    LocalDateTime earliest = kEarliestDateTime, latest = kLatestDateTime;  // a picker's range
     Icon icon;
 };
 
@@ -174,9 +184,12 @@ public:
     void SetCurSel(int index);                  // -1 or an index out of range clears it
     int GetCurSel() const;                      // -1 when nothing is selected
 
-    // Date and time pickers: the picker shows its part (date or time) of the value.
+    // Date and time pickers: the picker shows its part (date or time) of the value. A value
+    // outside the picker's range is taken as the nearest end of the range.
     void SetDateTime(const LocalDateTime& value);
     LocalDateTime GetDateTime() const;
+    // What the user can enter; the current value is moved into it.
+    void SetDateRange(const LocalDateTime& earliest, const LocalDateTime& latest);
 
     void SetIcon(const Icon& icon);  // push buttons (beside their text) and static icons
     void Invalidate();                // repaints an owner-drawn control through OnDrawItem

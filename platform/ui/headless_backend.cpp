@@ -245,8 +245,11 @@ void HeadlessBackend::RunStep(Dialog& dialog, const Step& step)
         }
         return;
     case StepKind::SetDateTime:
-        if (ControlState* control = UsableControl(dialog, step.id, "set the date and time of"))
+        if (ControlState* control = UsableControl(dialog, step.id, "set the date and time of")) {
+            if (step.dateTime < control->earliest || control->latest < step.dateTime)
+                return Fail("set the date and time of " + std::to_string(step.id) + ": outside the picker's range");
             control->dateTime = step.dateTime;
+        }
         return;
     case StepKind::Enter:
         if (!DialogHost::PressEnter(dialog, FocusedControl()))

@@ -22,7 +22,7 @@
 // the next step as its answer. Failures end every open run (DoModal returns -1) and are kept in
 // Failure(): a message box or folder browser without its answer step, an answer step where the
 // dialog waits for input, a step on a missing, disabled or hidden control or a hidden dialog
-// (DeferShowing), and a modal loop whose
+// (DeferShowing), a date outside a picker's range, and a modal loop whose
 // script has run out and to which no message is posted within the post wait limit. Steps run
 // before posts that have not arrived yet: a script that depends on a worker's post says so with
 // WaitForPost.

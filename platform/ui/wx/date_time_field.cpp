@@ -1,5 +1,6 @@
 #include "platform/ui/wx/date_time_field.h"
 
+#include <algorithm>
 #include <cctype>
 #include <cstdio>
 #include <langinfo.h>
@@ -84,6 +85,12 @@ void DateTimeField::Show(const LocalDateTime& value)
         ChangeValue(text);
 }
 
+void DateTimeField::SetRange(const LocalDateTime& earliest, const LocalDateTime& latest)
+{
+    earliest_ = earliest;
+    latest_ = latest;
+}
+
 bool DateTimeField::Parse(LocalDateTime& value) const
 {
     const std::string text = GetValue().utf8_string();
@@ -110,9 +117,10 @@ bool DateTimeField::Parse(LocalDateTime& value) const
                            ? parsed.hour <= 23 && parsed.minute <= 59 && parsed.second <= 59
                            : parsed.year >= 1 && parsed.month >= 1 && parsed.month <= 12 && parsed.day >= 1 &&
                                  parsed.day <= DaysInMonth(parsed.year, parsed.month);
-    if (valid)
-        value = parsed;
-    return valid;
+    if (!valid || parsed < earliest_ || latest_ < parsed)
+        return false;
+    value = parsed;
+    return true;
 }
 
 void DateTimeField::OnChar(wxKeyEvent& event)
@@ -147,6 +155,7 @@ void DateTimeField::OnKeyDown(wxKeyEvent& event)
     case Part::Second: field = (field + step + 60) % 60; break;
     }
     value.day = std::min(value.day, DaysInMonth(value.year, value.month));
+    value = std::clamp(value, earliest_, latest_);
     SetValue(wxString::FromUTF8(Format(value)));  // a change, as if typed
     SetInsertionPoint(caret);
 }

@@ -17,7 +17,8 @@ public:
     DateTimeField(wxWindow* parent, Kind kind, const wxPoint& at, const wxSize& size);
 
     void Show(const LocalDateTime& value);
-    // Takes this field's parts from the text when it is a valid date or time.
+    void SetRange(const LocalDateTime& earliest, const LocalDateTime& latest);
+    // Takes this field's parts from the text when it is a valid date or time within the range.
     bool Parse(LocalDateTime& value) const;
 
 private:
@@ -30,6 +31,7 @@ private:
     Kind kind_;
     std::vector<Part> parts_;
     std::vector<std::string> separators_;  // separators_[i] follows parts_[i]
+    LocalDateTime earliest_ = kEarliestDateTime, latest_ = kLatestDateTime;
 };
 
 }  // namespace platform::ui

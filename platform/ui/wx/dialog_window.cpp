@@ -267,9 +267,12 @@ void DialogWindow::Apply(const ControlState& control)
         break;
     }
     case ControlKind::DatePicker:
-    case ControlKind::TimePicker:
-        static_cast<DateTimeField*>(widget)->Show(control.dateTime);
+    case ControlKind::TimePicker: {
+        auto* field = static_cast<DateTimeField*>(widget);
+        field->SetRange(control.earliest, control.latest);
+        field->Show(control.dateTime);
         break;
+    }
     case ControlKind::OwnerDrawn:
         widget->Refresh(false);
         break;
