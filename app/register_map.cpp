@@ -35,6 +35,49 @@ void DoubleRegisterBytes(uint32_t value, uint8_t bytes[4])
     bytes[3] = static_cast<uint8_t>(value);
 }
 
+bool operator==(const RecorderParameters& a, const RecorderParameters& b)
+{
+    return a.nominalVoltage == b.nominalVoltage && a.frequency == b.frequency && a.lowThreshold == b.lowThreshold &&
+           a.highThreshold == b.highThreshold && a.frequencyDeviation == b.frequencyDeviation &&
+           a.register13 == b.register13 && a.timeBetweenLogs == b.timeBetweenLogs;
+}
+
+RecorderParameters DecodeParameters(const uint8_t* frame)
+{
+    const uint32_t start = kConfigurationFirstRegister;
+    RecorderParameters out;
+    out.nominalVoltage = ReplyRegister(frame, start, 8);
+    out.frequency = ReplyRegister(frame, start, 9);
+    out.lowThreshold = ReplyRegister(frame, start, 10);
+    out.highThreshold = ReplyRegister(frame, start, 11);
+    out.frequencyDeviation = ReplyRegister(frame, start, 12);
+    out.register13 = ReplyRegister(frame, start, 13);
+    out.timeBetweenLogs = ReplyRegister(frame, start, 14);
+    return out;
+}
+
+void ParameterRegisterBytes(const RecorderParameters& parameters, uint8_t bytes[2 * kParameterRegisterCount])
+{
+    const uint16_t words[kParameterRegisterCount] = {
+        parameters.nominalVoltage,     parameters.frequency, parameters.lowThreshold,       parameters.highThreshold,
+        parameters.frequencyDeviation, kRegister13Value,     parameters.timeBetweenLogs, 0,
+    };
+    for (uint32_t i = 0; i < kParameterRegisterCount; ++i) {
+        bytes[2 * i] = static_cast<uint8_t>(words[i] >> 8);
+        bytes[2 * i + 1] = static_cast<uint8_t>(words[i]);
+    }
+}
+
+XCTime NearestRecorderClock(const XCTime& utc)
+{
+    XCTime earliest, latest;
+    earliest.Set(kRecorderYearBase, 1, 1, 0, 0, 0, 0, 0);
+    latest.Set(kRecorderYearBase + 15, 12, 31, 23, 59, 59, 0, 0);
+    if (utc < earliest)
+        return earliest;
+    return latest < utc ? latest : utc;
+}
+
 double BatteryVolts(uint16_t value) { return value * 10.0 / 65536.0; }
 
 RecorderReadOut DecodeReadOut(const uint8_t* frame)

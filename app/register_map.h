@@ -48,6 +48,34 @@ uint32_t EncodeRecorderClock(const XCTime& utc);
 // A 32-bit value as the two big-endian words of a register write, high word first.
 void DoubleRegisterBytes(uint32_t value, uint8_t bytes[4]);
 
+// The configuration: registers 8 to 18 read as one block, 8 to 15 written as one block.
+constexpr uint32_t kConfigurationFirstRegister = 8;
+constexpr uint32_t kConfigurationRegisterCount = 11;
+constexpr uint32_t kParameterRegisterCount = 8;
+constexpr uint32_t kMemoryResetRegister = 18;  // writing 0 clears the recorder's memory
+// What the configuration always writes into register 13.
+constexpr uint16_t kRegister13Value = 6;
+
+// Registers 8 to 14.
+struct RecorderParameters {
+    uint16_t nominalVoltage = 0;
+    uint16_t frequency = 0;
+    uint16_t lowThreshold = 0;
+    uint16_t highThreshold = 0;
+    uint16_t frequencyDeviation = 0;
+    uint16_t register13 = 0;
+    uint16_t timeBetweenLogs = 0;
+};
+bool operator==(const RecorderParameters& a, const RecorderParameters& b);
+
+// Decodes the reply of a read of registers 8 to 18.
+RecorderParameters DecodeParameters(const uint8_t* frame);
+// Registers 8 to 15 as written: register 13 always 6, register 15 always 0.
+void ParameterRegisterBytes(const RecorderParameters& parameters, uint8_t bytes[2 * kParameterRegisterCount]);
+// The nearest time that registers 16-17 read back as written, 2015-01-01 00:00:00 to
+// 2030-12-31 23:59:59 (UTC); the invalid time gives the latest.
+XCTime NearestRecorderClock(const XCTime& utc);
+
 // Battery register to volts: value x 10 / 65536.
 double BatteryVolts(uint16_t value);
 
