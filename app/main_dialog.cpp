@@ -1,6 +1,7 @@
 #include "app/main_dialog.h"
 
 #include "app/about_dialog.h"
+#include "app/configuration_dialog.h"
 #include "app/decimal_text.h"
 #include "app/dialog_icon.h"
 #include "app/dialog_text.h"
@@ -274,10 +275,14 @@ void CKestrovaneDlg::OnSysCommand(unsigned commandId)
     }
 }
 
-// The configuration and download dialogs are not part of this program yet: both buttons
-// open nothing.
-void CKestrovaneDlg::OnBnClickedParameters() {}
+void CKestrovaneDlg::OnBnClickedParameters()
+{
+    KestrovaneConfigurationDlg configuration(port_);
+    if (configuration.DoModal() == platform::ui::IDOK)
+        OnCbnSelchangePort();
+}
 
+// The download dialog is not part of this program yet: its button opens nothing.
 void CKestrovaneDlg::OnBnClickedDownload() {}
 
 bool ConfirmFactoryDefaults(XCRSDeviceConnection& connection, const XCTime& clock)
