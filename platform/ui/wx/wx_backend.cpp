@@ -8,6 +8,7 @@
 #include <wx/msgdlg.h>
 #include <wx/settings.h>
 #include <wx/utils.h>
+#include <wx/weakref.h>
 
 #include <algorithm>
 #include <cstdio>
@@ -27,6 +28,8 @@ wxWindow* WxBackend::TopWindow() const
 
 void WxBackend::RunModal(Dialog& dialog)
 {
+    // Disabling the windows below takes their keyboard focus away; it goes back afterwards.
+    const wxWeakRef<wxWindow> focused = wxWindow::FindFocus();
     auto* window = new DialogWindow(TopWindow(), dialog);
     windows_[&dialog] = window;
     running_.push_back(window);
@@ -52,6 +55,8 @@ void WxBackend::RunModal(Dialog& dialog)
     running_.erase(std::find(running_.begin(), running_.end(), window));
     windows_.erase(&dialog);
     window->Destroy();
+    if (focused)
+        focused->SetFocus();
 }
 
 void WxBackend::EndModal(Dialog& dialog)
