@@ -62,6 +62,7 @@ protected:
         ui::DialogItem list = GetDlgItem(1040);
         list.SetItemData(list.AddString(u"50"), 50);
         list.SetItemData(list.AddString(u"60"), 60);
+        GetDlgItem(1080).SetDateRange(ui::LocalDateTime{2015, 1, 1, 0, 0, 0}, ui::LocalDateTime{2030, 12, 31, 23, 59, 59});
         GetDlgItem(1080).SetDateTime(ui::LocalDateTime{2026, 12, 6, 21, 30, 5});
         GetDlgItem(1081).SetDateTime(ui::LocalDateTime{2026, 12, 6, 21, 30, 5});
         GetDlgItem(1097).SetIcon(ui::Icon::FromIcoBytes(MakeIcoFile(32, 0, 120, 215), "demo"));

@@ -122,9 +122,12 @@ TEST(WxBackend, DemoDialogRunsFromItsTemplate)
         EXPECT_EQ(list->GetCount(), 2u);
         list->SetSelection(1);
         Send(list, wxEVT_CHOICE);
-        // The pickers take a typed date or time only when it is one; two-digit years are this century's.
+        // The pickers take a typed date or time only when it is one within their range; two-digit
+        // years are this century's.
         auto* date = FindChild<wxTextCtrl>(window, [](wxTextCtrl* t) { return t->GetValue() == "06/12/2026"; });
         ASSERT_NE(date, nullptr) << "the short date in the user's order, with the century";
+        date->SetValue("01/01/2031");
+        EXPECT_EQ(dialog.GetDlgItem(1080).GetDateTime().year, 2026);
         date->SetValue("31/02/2028");
         EXPECT_EQ(dialog.GetDlgItem(1080).GetDateTime().day, 6);
         date->SetValue("29/02/28");
