@@ -3,9 +3,15 @@
 #include "app/resource_ids.h"
 #include "foundation/file_system_path.h"
 
+#include <algorithm>
+#include <string>
+
 platform::ui::Icon LoadDialogIcon(const XCStringW& fileName)
 {
-    platform::ui::Icon icon = platform::ui::LoadIconFromFile(FileSystemPath(fileName));
+    // Files written on other systems may separate folders with a backslash.
+    std::string path = FileSystemPath(fileName);
+    std::replace(path.begin(), path.end(), '\\', '/');
+    platform::ui::Icon icon = platform::ui::LoadIconFromFile(path);
     if (icon.IsEmpty())
         icon = platform::ui::LoadIconResource(IDR_MAINFRAME);
     return icon;

@@ -3,5 +3,5 @@
 #include "platform/ui/icon.h"
 
 // A dialog's icon: the ICO file named (relative to the current directory, the program's
-// folder), else the program's built-in icon.
+// folder; a backslash separates folders), else the program's built-in icon.
 platform::ui::Icon LoadDialogIcon(const XCStringW& fileName);

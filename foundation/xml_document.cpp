@@ -165,22 +165,35 @@ bool XmlDocument::Save()
     return WriteReplacing(content);
 }
 
-bool XmlDocument::WriteReplacing(const XCStringA& content) const
+namespace {
+
+// Writes, makes durable and closes the file; false when any step fails.
+bool WriteAll(platform::File& file, const XCStringA& content)
 {
-    const std::string path = FileSystemPath(fileName_);
-    const std::string temporary = path + ".tmp";
-    platform::File file;
-    if (!file.Open(temporary, platform::File::Mode::CreateReadWrite)) {
-        if (!CreateDirectoriesForPath(fileName_.GetData()) ||
-            !file.Open(temporary, platform::File::Mode::CreateReadWrite))
-            return false;
-    }
     const bool written = file.Write(content.GetData(), static_cast<uint64_t>(content.GetLength())) == content.GetLength() &&
                          file.Flush();
-    file.Close();
-    if (!written || !platform::RenameFile(temporary, path)) {
+    return file.Close() && written;
+}
+
+}  // namespace
+
+bool XmlDocument::WriteReplacing(const XCStringA& content) const
+{
+    const std::string path = platform::FollowLinks(FileSystemPath(fileName_));
+    const std::string temporary = path + ".tmp";
+    platform::File file;
+    if (!file.Open(temporary, platform::File::Mode::CreateReadWrite) &&
+        !(CreateDirectoriesForPath(fileName_.GetData()) &&
+          file.Open(temporary, platform::File::Mode::CreateReadWrite))) {
+        // A folder the user cannot write to may still hold a file the user can write.
+        return file.Open(path, platform::File::Mode::CreateReadWrite) && WriteAll(file, content);
+    }
+    uint32_t mode;
+    const bool keptMode = !platform::GetPermissions(path, mode) || file.SetPermissions(mode);
+    if (!keptMode || !WriteAll(file, content) || !platform::RenameFile(temporary, path)) {
         platform::RemoveFile(temporary);
         return false;
     }
     return true;
 }
+

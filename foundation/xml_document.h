@@ -34,8 +34,10 @@ public:
     bool Parse(const char* utf8);
 
     // Replaces the named file as a whole: the tree goes to a temporary file beside it, which is
-    // made durable and then renamed over the old one. False, with the old file untouched, when
-    // there is no root or anything fails. Missing folders of the name are created once.
+    // made durable and then renamed over the old one, so a failure leaves the old file untouched.
+    // A symbolic link stays and its target is replaced; the file keeps its permission bits.
+    // Missing folders of the name are created once. Where no temporary file can be made beside
+    // it, the file is written in place. False when there is no root or anything fails.
     bool Save();
 
     // Clears the document (the file name stays) and makes an empty root "config".

@@ -56,12 +56,13 @@ bool File::Open(const std::string& path, Mode mode)
     return fd_ >= 0;
 }
 
-void File::Close()
+bool File::Close()
 {
-    if (fd_ >= 0) {
-        FileSystem().close(fd_);
-        fd_ = -1;
-    }
+    if (fd_ < 0)
+        return true;
+    const bool closed = FileSystem().close(fd_) == 0;
+    fd_ = -1;
+    return closed;
 }
 
 int64_t File::Read(void* buffer, uint64_t count)
@@ -126,6 +127,8 @@ bool File::Truncate(int64_t length)
 
 bool File::Flush() { return fd_ >= 0 && FileSystem().fsync(fd_) == 0; }
 
+bool File::SetPermissions(uint32_t mode) { return fd_ >= 0 && ::fchmod(fd_, static_cast<mode_t>(mode & 07777)) == 0; }
+
 bool RenameFile(const std::string& from, const std::string& to)
 {
     return FileSystem().rename(from.c_str(), to.c_str()) == 0;
@@ -139,6 +142,31 @@ bool FileExists(const std::string& path)
 {
     struct stat info;
     return ::stat(path.c_str(), &info) == 0;
+}
+
+bool GetPermissions(const std::string& path, uint32_t& mode)
+{
+    struct stat info;
+    if (::stat(path.c_str(), &info) != 0)
+        return false;
+    mode = info.st_mode & 07777;
+    return true;
+}
+
+std::string FollowLinks(const std::string& path)
+{
+    const int kMaxLinks = 40;  // as the kernel's own limit, so a loop of links ends
+    std::string current = path;
+    for (int i = 0; i < kMaxLinks; ++i) {
+        char target[4096];
+        const ssize_t length = ::readlink(current.c_str(), target, sizeof target);
+        if (length < 0 || static_cast<size_t>(length) >= sizeof target)
+            break;
+        const std::string next(target, static_cast<size_t>(length));
+        const size_t slash = current.rfind('/');
+        current = next[0] == '/' || slash == std::string::npos ? next : current.substr(0, slash + 1) + next;
+    }
+    return current;
 }
 
 std::string PathFromNarrowName(const char* name)

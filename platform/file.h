@@ -24,7 +24,8 @@ public:
 
     bool Open(const std::string& path, Mode mode);
     bool IsOpen() const { return fd_ >= 0; }
-    void Close();
+    // False when the system reports that written bytes may be lost.
+    bool Close();
 
     // Each returns the bytes moved, or -1 on failure; a read of 0 means end of file.
     // Interrupted and partial transfers are continued until done or failed.
@@ -36,6 +37,8 @@ public:
     bool Truncate(int64_t length);
     // Makes written bytes durable before a rename publishes them.
     bool Flush();
+    // The permission bits, as a file that replaces another keeps the old one's.
+    bool SetPermissions(uint32_t mode);
 
 private:
     int fd_ = -1;
@@ -47,6 +50,11 @@ bool RemoveFile(const std::string& path);
 // False when the folder exists already or cannot be made, as the platform's call does.
 bool MakeDirectory(const std::string& path);
 bool FileExists(const std::string& path);
+// The permission bits of an existing file.
+bool GetPermissions(const std::string& path, uint32_t& mode);
+// The file that `path` names once every symbolic link on its end is followed (a link to a
+// missing file gives the missing file's path), so that replacing it keeps the links.
+std::string FollowLinks(const std::string& path);
 
 // An 8-bit file name (each byte one character up to U+00FF) as a UTF-8 file-system path,
 // so that a name cut from UTF-16 to its low bytes reaches the same file.

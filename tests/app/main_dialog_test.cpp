@@ -7,10 +7,12 @@
 #include "platform/ui/backend.h"
 #include "platform/ui/ui_constants.h"
 #include "tests/app/app_test_folder.h"
+#include "tests/platform/ui/ico_file.h"
 #include "tests/support/simulated_recorder.h"
 
 #include <clocale>
 #include <memory>
+#include <sys/stat.h>
 
 using namespace platform::ui;
 
@@ -247,4 +249,14 @@ TEST_F(MainDialog, AboutEntryShowsTheProductNameWithItsAmpersand)
     EXPECT_EQ(about.title, u"Acerca de ");
     EXPECT_EQ(about.text[IDC_ABOUT_VERSION], u", versi\u00F3n 1.5");
     EXPECT_EQ(icon, "resource 128");
+
+    // An icon named with a backslash, as a file written on another system names it.
+    ASSERT_EQ(mkdir("icons", 0700), 0);
+    const std::vector<unsigned char> ico = MakeIcoFile(16, 1, 2, 3);
+    WriteFile("icons/x.ico", std::string(ico.begin(), ico.end()));
+    WriteFile("default.xcfg", kDeclaration + "<config><icono>icons\\x.ico</icono></config>");
+    ui_.Call([&](Dialog& dialog) { icon = DialogHost::FindControl(dialog, IDC_ABOUT_ICON)->icon.Origin(); });
+    ui_.Click(IDOK);
+    CAboutDlg().DoModal();
+    EXPECT_EQ(icon, "icons/x.ico");
 }

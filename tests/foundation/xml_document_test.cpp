@@ -10,6 +10,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <string>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
@@ -240,4 +241,38 @@ TEST_F(XmlSaveTest, FailedSaveLeavesTheOldFileWholeAndMissingFoldersAreMade)
     empty.SetFileName(FileName(PathOf("rootless.xcfg")));
     EXPECT_FALSE(empty.Save());
     EXPECT_FALSE(platform::FileExists(PathOf("rootless.xcfg")));
+}
+
+TEST_F(XmlSaveTest, SaveKeepsLinksAndPermissionsAndWritesInPlaceWithoutATemporaryFile)
+{
+    // Through a symbolic link: the link stays, its target takes the new text and keeps mode 0640.
+    const std::string target = WriteFile("elsewhere.xcfg", "old");
+    ASSERT_EQ(chmod(target.c_str(), 0640), 0);
+    ASSERT_EQ(symlink("elsewhere.xcfg", path_.c_str()), 0);
+    ASSERT_TRUE(document_.Save());
+    struct stat info;
+    ASSERT_EQ(lstat(path_.c_str(), &info), 0);
+    EXPECT_TRUE(S_ISLNK(info.st_mode));
+    ASSERT_EQ(stat(target.c_str(), &info), 0);
+    EXPECT_EQ(info.st_mode & 07777, 0640u);
+    EXPECT_NE(ReadFile(target).find("<port>3</port>"), std::string::npos);
+
+    // No temporary file can be made beside it: the file itself is rewritten, every step checked.
+    platform::FileSystem().open = [](const char* path, int flags, mode_t mode) {
+        const std::string name(path);
+        if (name.size() > 4 && name.compare(name.size() - 4, 4, ".tmp") == 0) {
+            errno = EACCES;
+            return -1;
+        }
+        return platform::RealFileSystem().open(path, flags, mode);
+    };
+    document_.GetRoot()->Find(u"port")->SetText(4);
+    ASSERT_TRUE(document_.Save());
+    EXPECT_NE(ReadFile(target).find("<port>4</port>"), std::string::npos);
+    platform::FileSystem().close = [](int fd) {
+        platform::RealFileSystem().close(fd);
+        errno = EIO;
+        return -1;
+    };
+    EXPECT_FALSE(document_.Save()) << "a failed close is a failed save";
 }
