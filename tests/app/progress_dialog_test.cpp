@@ -5,7 +5,6 @@
 
 #include <gtest/gtest.h>
 
-#include <climits>
 #include <thread>
 
 using namespace platform::ui;
@@ -27,11 +26,12 @@ protected:
 };
 
 // A job as the download runs one: on its own thread it waits for the windows, counts up to
-// `steps` or until cancelled, waits for `release` and finishes.
+// `steps` or until cancelled, waits for `release` and finishes. A test that fails early
+// releases it after the dialog's end, so the job never waits forever.
 std::thread StartJob(CDlgProgress& dialog, int steps, const std::atomic<bool>& release)
 {
     return std::thread([&dialog, steps, &release] {
-        while (!IsWindow(dialog.BarWindow()) || !IsWindow(dialog.LabelWindow()))
+        while ((!IsWindow(dialog.BarWindow()) || !IsWindow(dialog.LabelWindow())) && !release)
             std::this_thread::yield();
         dialog.range = steps;
         Post(dialog.BarWindow(), PBM_SETRANGE32, 0, steps);
@@ -49,12 +49,18 @@ TEST(ProgressDialog, AJobUnderHalfASecondNeverShowsTheWindow)
 {
     HeadlessBackend ui;
     RecordingProgress dialog;
-    const std::atomic<bool> release{true};
+    std::atomic<bool> release{false};
     std::thread job = StartJob(dialog, 100, release);
     ui.AdvanceClock(499);
+    ui.Call([&release](Dialog& hidden) {
+        EXPECT_FALSE(hidden.IsWindowVisible());
+        release = true;
+    });
     EXPECT_EQ(dialog.DoModal(), IDOK);
+    release = true;
     job.join();
     EXPECT_EQ(ui.Failure(), "");
+    EXPECT_EQ(ui.StepsLeft(), 0u);
     EXPECT_FALSE(dialog.visible);
     EXPECT_EQ(dialog.position, 100);
     EXPECT_TRUE(dialog.barPositions.empty());
@@ -97,7 +103,7 @@ TEST(ProgressDialog, CancelOrEnterOnlyAsksTheJobToStop)
         CDlgProgress dialog;
         dialog.SetTexts(u"Descarga", u"Leyendo", enter ? u"Cancelando" : nullptr);
         std::atomic<bool> release{false};
-        std::thread job = StartJob(dialog, INT_MAX, release);
+        std::thread job = StartJob(dialog, 1000, release);
         ui.AdvanceClock(500);
         if (enter)
             ui.PressEnter();
@@ -110,8 +116,10 @@ TEST(ProgressDialog, CancelOrEnterOnlyAsksTheJobToStop)
             release = true;
         });
         EXPECT_EQ(dialog.DoModal(), IDOK) << "ended by the job, not by the cancel";
+        release = true;
         job.join();
         EXPECT_EQ(ui.Failure(), "");
+        EXPECT_EQ(ui.StepsLeft(), 0u);
         EXPECT_TRUE(dialog.cancelRequested);
     }
 }
