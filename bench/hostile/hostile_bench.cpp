@@ -2,9 +2,9 @@
 // records run backwards in time (the index is rebuilt), loading an element of many attributes and
 // saving a long text. Work that grows linearly gives a ratio of about 4.
 #include "bench/support/measurement.h"
+#include "bench/support/std_bench_file.h"
 #include "foundation/xml_document.h"
 #include "recordfiles/std_file.h"
-#include "tests/recordfiles/record_test_files.h"
 
 #include <cstdio>
 #include <cstdlib>
@@ -23,22 +23,6 @@ struct Sizes {
     int attributes = 100000;
     int textBytes = 2 << 20;
 };
-
-// n records stamped one minute apart, the latest first.
-bool WriteBackwardsStd(const std::string& path, int records)
-{
-    StdImage image;
-    image.headerVariables = {{0x412C, Be16(15)}};
-    image.recordCodes = {0x0139, 0x41DA, 0x4005};
-    image.recordLength = 9;
-    Bytes data = image.Header();
-    for (int i = 0; i < records; ++i) {
-        const XCTime t = At(2020, 3, 1, 0, records - i);
-        const Bytes record = image.Record(Concat({Be32(uint32_t(XCTime::Pack(2015, t.ToDouble()))), Be16(60), Be16(uint16_t(i))}));
-        data.insert(data.end(), record.begin(), record.end());
-    }
-    return WriteBytes(path, data);
-}
 
 std::string ManyAttributes(int attributes)
 {
@@ -67,7 +51,7 @@ double TimeStdOpen(const std::string& folder, int records)
         kRounds,
         [&] {
             std::filesystem::remove(folder + "/backwards.istd");
-            return WriteBackwardsStd(path, records);
+            return WriteBytes(path, BenchStdFile(records, [records](int i) { return At(2020, 3, 1, 0, records - i); }));
         },
         [&] {
             const bool opened = file.Open(widePath.c_str(), false) && file.GetRecordCount() == records;
