@@ -172,7 +172,9 @@ void XmlElement::ParseAttributes(XmlElement* element, const XCStringW& text)
         --end;
     const std::reverse_iterator<const char16_t*> fromEnd(end), beforeStart(at);
     const auto lastDoubleQuote = std::find(fromEnd, beforeStart, u'"');
-    auto doubleQuoteFrom = [&](const char16_t* p) { return lastDoubleQuote != beforeStart && p < lastDoubleQuote.base(); };
+    auto doubleQuoteFrom = [&](const char16_t* p) {
+        return lastDoubleQuote != beforeStart && p < lastDoubleQuote.base();
+    };
     while (at < end) {
         while (at < end && IsXCStringSpace(*at))
             ++at;
