@@ -1,14 +1,19 @@
 #include "foundation/text_encoding.h"
 
+#include <string>
+
 namespace {
 
+// Conversions build their text in a standard string, which grows geometrically, and hand it to
+// the result in one copy: appended unit by unit, a result with a fixed growth reserve would be
+// copied again at every reserve's end, which is quadratic in long texts.
 template <typename T>
-void PrepareResult(XCString<T>& result, typename XCString<T>::Growth growth)
+void StoreResult(XCString<T>& result, typename XCString<T>::Growth growth, const std::basic_string<T>& built)
 {
     if ((result.GetFlags() & XCString<T>::GrowthBits) == 0) {
         result.SetGrowth(growth);
     }
-    result.Assign(nullptr, 0);
+    result.Assign(built.data(), static_cast<int32_t>(built.size()));
 }
 
 template <typename T>
@@ -21,35 +26,32 @@ int32_t LengthToFirstZero(const XCString<T>& text)
     return length;
 }
 
-// Empties `result` and lets `build` append to it from the units of `source` up to its first 0;
-// a result that is its own source is built from a copy.
+// Replaces `result` by what `build` appends to its text from the units of `source` up to its
+// first 0; `result` may be `source`.
 template <typename T, typename Build>
 void BuildFrom(XCString<T>& result, const XCString<T>& source, typename XCString<T>::Growth growth, Build build)
 {
-    if (&result == &source) {
-        const XCString<T> copy(source);
-        BuildFrom(result, copy, growth, build);
-        return;
-    }
-    PrepareResult(result, growth);
-    build(source.GetData(), LengthToFirstZero(source));
+    std::basic_string<T> built;
+    built.reserve(static_cast<size_t>(source.GetLength()));
+    build(built, source.GetData(), LengthToFirstZero(source));
+    StoreResult(result, growth, built);
 }
 
 bool IsContinuation(uint8_t byte) { return (byte & 0xC0) == 0x80; }
 
-void AppendCodePoint(XCStringW& result, uint32_t codePoint)
+void AppendCodePoint(std::u16string& result, uint32_t codePoint)
 {
     if (codePoint < 0x10000) {
-        result.AppendChar(static_cast<char16_t>(codePoint));
+        result += static_cast<char16_t>(codePoint);
     } else if (codePoint <= 0x10FFFF) {
         const uint32_t offset = codePoint - 0x10000;
-        result.AppendChar(static_cast<char16_t>(0xD800 + (offset >> 10)));
-        result.AppendChar(static_cast<char16_t>(0xDC00 + (offset & 0x3FF)));
+        result += static_cast<char16_t>(0xD800 + (offset >> 10));
+        result += static_cast<char16_t>(0xDC00 + (offset & 0x3FF));
     }
     // Four-byte forms beyond U+10FFFF have no UTF-16 form and are dropped.
 }
 
-void DecodeUtf8(XCStringW& result, const uint8_t* bytes, int32_t count)
+void DecodeUtf8(std::u16string& result, const uint8_t* bytes, int32_t count)
 {
     int32_t i = 0;
     while (i < count) {
@@ -57,7 +59,7 @@ void DecodeUtf8(XCStringW& result, const uint8_t* bytes, int32_t count)
         uint32_t value;
         int continuations;
         if (lead < 0x80) {
-            result.AppendChar(lead);
+            result += static_cast<char16_t>(lead);
             continue;
         } else if (lead < 0xC0) {
             continue;
@@ -95,22 +97,22 @@ void DecodeUtf8(XCStringW& result, const uint8_t* bytes, int32_t count)
     }
 }
 
-void AppendUtf8(XCStringA& result, uint32_t codePoint)
+void AppendUtf8(std::string& result, uint32_t codePoint)
 {
     if (codePoint < 0x80) {
-        result.AppendChar(static_cast<char>(codePoint));
+        result += static_cast<char>(codePoint);
     } else if (codePoint < 0x800) {
-        result.AppendChar(static_cast<char>(0xC0 | (codePoint >> 6)));
-        result.AppendChar(static_cast<char>(0x80 | (codePoint & 0x3F)));
+        result += static_cast<char>(0xC0 | (codePoint >> 6));
+        result += static_cast<char>(0x80 | (codePoint & 0x3F));
     } else if (codePoint < 0x10000) {
-        result.AppendChar(static_cast<char>(0xE0 | (codePoint >> 12)));
-        result.AppendChar(static_cast<char>(0x80 | ((codePoint >> 6) & 0x3F)));
-        result.AppendChar(static_cast<char>(0x80 | (codePoint & 0x3F)));
+        result += static_cast<char>(0xE0 | (codePoint >> 12));
+        result += static_cast<char>(0x80 | ((codePoint >> 6) & 0x3F));
+        result += static_cast<char>(0x80 | (codePoint & 0x3F));
     } else {
-        result.AppendChar(static_cast<char>(0xF0 | (codePoint >> 18)));
-        result.AppendChar(static_cast<char>(0x80 | ((codePoint >> 12) & 0x3F)));
-        result.AppendChar(static_cast<char>(0x80 | ((codePoint >> 6) & 0x3F)));
-        result.AppendChar(static_cast<char>(0x80 | (codePoint & 0x3F)));
+        result += static_cast<char>(0xF0 | (codePoint >> 18));
+        result += static_cast<char>(0x80 | ((codePoint >> 12) & 0x3F));
+        result += static_cast<char>(0x80 | ((codePoint >> 6) & 0x3F));
+        result += static_cast<char>(0x80 | (codePoint & 0x3F));
     }
 }
 
@@ -144,47 +146,50 @@ int32_t MatchEntity(const char16_t* text, const char16_t* entity)
 
 void Utf8ToWide(XCStringW& result, const XCStringA& source)
 {
-    PrepareResult(result, XCStringW::Growth::Small);
-    DecodeUtf8(result, reinterpret_cast<const uint8_t*>(source.GetData()), LengthToFirstZero(source));
+    std::u16string built;
+    DecodeUtf8(built, reinterpret_cast<const uint8_t*>(source.GetData()), LengthToFirstZero(source));
+    StoreResult(result, XCStringW::Growth::Small, built);
 }
 
 void Utf8ToWideN(XCStringW& result, const char* bytes, int32_t count)
 {
-    PrepareResult(result, XCStringW::Growth::Small);
+    std::u16string built;
     if (bytes != nullptr && count > 0) {
-        DecodeUtf8(result, reinterpret_cast<const uint8_t*>(bytes), count);
+        DecodeUtf8(built, reinterpret_cast<const uint8_t*>(bytes), count);
     }
+    StoreResult(result, XCStringW::Growth::Small, built);
 }
 
 void WideToUtf8(XCStringA& result, const XCStringW& source)
 {
-    PrepareResult(result, XCStringA::Growth::Small);
+    std::string built;
     const char16_t* units = source.GetData();
     const int32_t length = LengthToFirstZero(source);
     for (int32_t i = 0; i < length; ++i) {
         const char16_t unit = units[i];
         if (IsHighSurrogate(unit)) {
             if (i + 1 < length && IsLowSurrogate(units[i + 1])) {
-                AppendUtf8(result, 0x10000 + ((unit - 0xD800u) << 10) + (units[i + 1] - 0xDC00u));
+                AppendUtf8(built, 0x10000 + ((unit - 0xD800u) << 10) + (units[i + 1] - 0xDC00u));
                 ++i;
             }
         } else if (!IsLowSurrogate(unit)) {
-            AppendUtf8(result, unit);
+            AppendUtf8(built, unit);
         }
     }
+    StoreResult(result, XCStringA::Growth::Small, built);
 }
 
 void XmlEscape(XCStringA& result, const XCStringA& source)
 {
-    BuildFrom(result, source, XCStringA::Growth::Large, [&result](const char* bytes, int32_t length) {
+    BuildFrom(result, source, XCStringA::Growth::Large, [](std::string& built, const char* bytes, int32_t length) {
         for (int32_t i = 0; i < length; ++i) {
             switch (bytes[i]) {
-            case '"': result.Append(XCStringA("&quot;")); break;
-            case '&': result.Append(XCStringA("&amp;")); break;
-            case '\'': result.Append(XCStringA("&apos;")); break;
-            case '<': result.Append(XCStringA("&lt;")); break;
-            case '>': result.Append(XCStringA("&gt;")); break;
-            default: result.AppendChar(bytes[i]); break;
+            case '"': built += "&quot;"; break;
+            case '&': built += "&amp;"; break;
+            case '\'': built += "&apos;"; break;
+            case '<': built += "&lt;"; break;
+            case '>': built += "&gt;"; break;
+            default: built += bytes[i]; break;
             }
         }
     });
@@ -192,7 +197,7 @@ void XmlEscape(XCStringA& result, const XCStringA& source)
 
 void XmlUnescape(XCStringW& result, const XCStringW& source)
 {
-    BuildFrom(result, source, XCStringW::Growth::Large, [&result](const char16_t* units, int32_t length) {
+    BuildFrom(result, source, XCStringW::Growth::Large, [](std::u16string& built, const char16_t* units, int32_t length) {
         for (int32_t i = 0; i < length;) {
             char16_t character = units[i];
             int32_t matched = 0;
@@ -204,7 +209,7 @@ void XmlUnescape(XCStringW& result, const XCStringW& source)
                     }
                 }
             }
-            result.AppendChar(character);
+            built += character;
             i += matched != 0 ? matched : 1;
         }
     });
