@@ -4,6 +4,7 @@
 #include "app/decimal_text.h"
 #include "app/dialog_icon.h"
 #include "app/dialog_text.h"
+#include "app/download_dialog.h"
 #include "app/res/main_dialog_template.h"
 #include "app/res/program_resources.h"
 #include "app/resource_ids.h"
@@ -274,11 +275,14 @@ void CKestrovaneDlg::OnSysCommand(unsigned commandId)
     }
 }
 
-// The configuration and download dialogs are not part of this program yet: both buttons
-// open nothing.
+// The configuration dialog is not part of this program yet: its button opens nothing.
 void CKestrovaneDlg::OnBnClickedParameters() {}
 
-void CKestrovaneDlg::OnBnClickedDownload() {}
+void CKestrovaneDlg::OnBnClickedDownload()
+{
+    KestrovaneDownloadDlg download(port_);
+    download.DoModal();
+}
 
 bool ConfirmFactoryDefaults(XCRSDeviceConnection& connection, const XCTime& clock)
 {

@@ -56,12 +56,13 @@ bool File::Open(const std::string& path, Mode mode)
     return fd_ >= 0;
 }
 
-void File::Close()
+bool File::Close()
 {
-    if (fd_ >= 0) {
-        FileSystem().close(fd_);
-        fd_ = -1;
-    }
+    if (fd_ < 0)
+        return true;
+    const bool closed = FileSystem().close(fd_) == 0;
+    fd_ = -1;
+    return closed;
 }
 
 int64_t File::Read(void* buffer, uint64_t count)
