@@ -50,12 +50,11 @@ protected:
 private:
     void RequestCancel();
 
-    std::atomic<uint64_t> window_{0};  // the dialog's window while it exists, for BarWindow and LabelWindow
+    std::atomic<uint64_t> window_{0};  // the dialog's window once initialised, for BarWindow and LabelWindow
     XCProgressCtrl bar_;
     unsigned timerId_ = 0;
     std::u16string message_ = u"Wait please...";
     std::u16string caption_;
     std::u16string cancelling_;
     std::u16string buttonText_;
-    bool cancelAllowed_ = true;
 };
