@@ -83,11 +83,7 @@ bool CreateCsvFile(platform::File& file, const XCStringW& folder, const char* ki
 // Selects and reads one page of the walk; false once the download has ended.
 bool WalkPage(DownloadContext& context, int page, int first, int end)
 {
-    SelectPage(context, page);
-    if (context.result != DownloadResult::Done)
-        return false;
-    ReadPageRecords(context, first, end);
-    return context.result == DownloadResult::Done;
+    return SelectPage(context, page) && ReadPageRecords(context, first, end);
 }
 
 // Oldest to newest: from the start pointer to the end of the ring, then from its beginning.
@@ -174,21 +170,23 @@ void DownloadThread(void* argument)
         EndDownload(context, DownloadResult::Done);
 }
 
-void SelectPage(DownloadContext& context, int page)
+bool SelectPage(DownloadContext& context, int page)
 {
     XCModBusTransaction transaction(kReadTimeoutMs);
     uint8_t bytes[2];
     PageSelectBytes(page, bytes);
     transaction.BuildWriteRequest(kPageSelectRegister, 1, bytes);
     context.connection->Execute(transaction);
-    if (transaction.GetState() != XCTransactionState::Complete)
-        EndDownload(context, DownloadResult::CommError);
+    if (transaction.GetState() == XCTransactionState::Complete)
+        return true;
+    EndDownload(context, DownloadResult::CommError);
+    return false;
 }
 
-void ReadPageRecords(DownloadContext& context, int first, int end)
+bool ReadPageRecords(DownloadContext& context, int first, int end)
 {
     if (first > end)
-        return;
+        return true;
     const int fullRequest = kMaxRecordsPerRead * kRecordRegisters;
     CDlgProgress& progress = *context.progress;
     XCModBusTransaction transaction(kReadTimeoutMs);
@@ -199,21 +197,21 @@ void ReadPageRecords(DownloadContext& context, int first, int end)
         context.connection->Execute(transaction);
         if (transaction.GetState() != XCTransactionState::Complete) {
             EndDownload(context, DownloadResult::CommError);
-            return;
+            return false;
         }
         for (int k = 0; k < records; ++k) {
             DownloadResult failure = DownloadResult::Done;
             if (!WriteRecord(context, ReplyRecord(transaction.GetBuffer(), k), failure)) {
                 EndDownload(context, failure);
-                return;
+                return false;
             }
         }
         progress.SetPos(progress.position + records);
         if (progress.cancelRequested) {
             EndDownload(context, DownloadResult::Cancelled);
-            return;
+            return false;
         }
         if (offset + fullRequest > end)
-            return;
+            return true;
     }
 }

@@ -9,10 +9,12 @@
 // The thread's body; `context` is the DownloadContext.
 void DownloadThread(void* context);
 
-// Selects `page` for the record reads that follow; a failed request ends the download.
-void SelectPage(DownloadContext& context, int page);
+// Selects `page` for the record reads that follow; a failed request ends the download. Both
+// return false once the download has ended: the context may then be gone, so the caller must
+// not look at it again, not even at its result.
+bool SelectPage(DownloadContext& context, int page);
 
 // Reads the records from register offset `first` to `end`, both inclusive, of the selected page
 // into the files, in requests of up to 60 records, moving the progress after each and stopping
 // at a cancel; a failure ends the download.
-void ReadPageRecords(DownloadContext& context, int first, int end);
+bool ReadPageRecords(DownloadContext& context, int first, int end);
