@@ -1,0 +1,99 @@
+#!/usr/bin/env bash
+# On real windows under a virtual X server: opens the download from the main window with the
+# keyboard, downloads the simulated recorder's memory into the program's folder (no folder is
+# stored yet), takes a screenshot of the progress dialog and checks the result and the CSV files.
+# Usage: real_window_download_test.sh PROGRAM_FOLDER BUILD_FOLDER
+set -euo pipefail
+program_dir=$1
+build_dir=$2
+
+if [ -z "${KESTROVANE_UNDER_XVFB:-}" ]; then
+    exec env KESTROVANE_UNDER_XVFB=1 xvfb-run -a -s "-screen 0 1280x1024x24" bash "$0" "$@"
+fi
+
+work=$(mktemp -d /tmp/kestrovane-download-XXXXXX)
+sim_pid=""
+program_pid=""
+cleanup() {
+    [ -n "$program_pid" ] && kill "$program_pid" 2>/dev/null || true
+    [ -n "$sim_pid" ] && kill "$sim_pid" 2>/dev/null || true
+    wait 2>/dev/null || true
+    rm -rf "$work"
+}
+trap cleanup EXIT
+fail() { echo "FAIL: $*" >&2; exit 1; }
+
+# The X window of the first top-level window titled exactly $1, within $2 tenths of a second.
+find_window() {
+    local found=""
+    for _ in $(seq "$2"); do
+        found=$(xwininfo -root -tree 2>/dev/null | awk -v title="\"$1\":" 'index($0, title) { print $1; exit }')
+        [ -n "$found" ] && break
+        kill -0 "$program_pid" 2>/dev/null || fail "the program ended while waiting for \"$1\""
+        sleep 0.1
+    done
+    echo "$found"
+}
+
+mkdir -p "$work/program" "$work/config/Orvastel/Kestrovane/ports" "$work/runtime"
+cp "$program_dir/Kestrovane" "$program_dir"/Kestrovane.*.stc "$program_dir/Kestrovane.ico" "$work/program/"
+printf '%s' '<?xml version="1.0" encoding="UTF-8" standalone="yes"?><config><productName>Kestrovane</productName><icono>Kestrovane.ico</icono><port>7</port></config>' \
+    > "$work/program/default.xcfg"
+export XDG_CONFIG_HOME="$work/config" XDG_RUNTIME_DIR="$work/runtime" GSETTINGS_BACKEND=memory
+export LANG=C.UTF-8 LC_ALL= LC_MESSAGES= NO_AT_BRIDGE=1 TZ=UTC
+export ASAN_OPTIONS="${ASAN_OPTIONS:-}:detect_leaks=0"
+
+# 2400 records in two pages of 1800 registers: about three seconds at the line's pace.
+link="$XDG_CONFIG_HOME/Orvastel/Kestrovane/ports/com7"
+"$program_dir/recorder-sim" --link "$link" --pages 4 --page-size 1800 --logs 2000 --events 400 &
+sim_pid=$!
+for _ in $(seq 100); do [ -L "$link" ] && break; sleep 0.1; done
+[ -L "$link" ] || fail "the simulated recorder did not publish its port"
+
+"$work/program/Kestrovane" &
+program_pid=$!
+main=$(find_window "Kestrovane 1.5" 300)
+[ -n "$main" ] || fail "no main window within 30 s"
+sleep 1
+
+# The Parameters button has the focus: one tab reaches the Download button.
+xdotool windowfocus --sync "$main" key Tab Return
+download=$(find_window "Download the recorder's memory" 100)
+[ -n "$download" ] || fail "the download dialog did not open"
+sleep 0.5
+xdotool windowfocus --sync "$download" key Return
+
+progress=$(find_window "Download" 50)
+[ -n "$progress" ] || fail "the progress dialog did not appear"
+sleep 0.5
+mkdir -p "$build_dir/screenshots"
+import -window root "$build_dir/screenshots/progress-download.png"
+echo "screenshot: $build_dir/screenshots/progress-download.png"
+
+# The message box, titled with the program's name (a hidden window of the toolkit has that name too).
+result=$(timeout 20 xdotool search --sync --onlyvisible --name '^Kestrovane$' 2>/dev/null | head -n 1 || true)
+[ -n "$result" ] || fail "no result message within 20 s"
+xdotool windowfocus --sync "$result" key Return
+
+day=$(date +%d%m%Y)
+logs="$work/program/logs_$day.csv"
+events="$work/program/events_$day.csv"
+[ "$(wc -l < "$logs")" = 2000 ] || fail "the logs file has $(wc -l < "$logs") lines"
+[ "$(wc -l < "$events")" = 400 ] || fail "the events file has $(wc -l < "$events") lines"
+[ "$(head -n 1 "$logs")" = $'01/01/2024 00:00:00,230.00\r' ] || fail "the first log line is $(head -n 1 "$logs" | od -c)"
+
+# After the message the download dialog closes; then Escape closes the main window.
+for _ in $(seq 100); do
+    xdotool search --onlyvisible --name "^Download the recorder's memory\$" >/dev/null 2>&1 || break
+    sleep 0.1
+done
+sleep 0.5
+# The focus went with the closed dialogs: a click on the main window's background brings it back.
+xdotool mousemove --window "$main" 5 5 click 1 windowfocus --sync "$main" key Escape
+for _ in $(seq 100); do kill -0 "$program_pid" 2>/dev/null || break; sleep 0.1; done
+if kill -0 "$program_pid" 2>/dev/null; then fail "the program still runs 10 s after its window was closed"; fi
+status=0
+wait "$program_pid" || status=$?
+program_pid=""
+[ "$status" = 0 ] || fail "the program ended with status $status"
+echo "PASS"
