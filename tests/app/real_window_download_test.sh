@@ -11,17 +11,8 @@ if [ -z "${KESTROVANE_UNDER_XVFB:-}" ]; then
     exec env KESTROVANE_UNDER_XVFB=1 xvfb-run -a -s "-screen 0 1280x1024x24" bash "$0" "$@"
 fi
 
-work=$(mktemp -d /tmp/kestrovane-download-XXXXXX)
-sim_pid=""
-program_pid=""
-cleanup() {
-    [ -n "$program_pid" ] && kill "$program_pid" 2>/dev/null || true
-    [ -n "$sim_pid" ] && kill "$sim_pid" 2>/dev/null || true
-    wait 2>/dev/null || true
-    rm -rf "$work"
-}
-trap cleanup EXIT
-fail() { echo "FAIL: $*" >&2; exit 1; }
+source "$(dirname "$0")/real_window_session.sh"
+export TZ=UTC
 
 # The X window of the first top-level window titled exactly $1, within $2 tenths of a second.
 find_window() {
@@ -35,20 +26,8 @@ find_window() {
     echo "$found"
 }
 
-mkdir -p "$work/program" "$work/config/Orvastel/Kestrovane/ports" "$work/runtime"
-cp "$program_dir/Kestrovane" "$program_dir"/Kestrovane.*.stc "$program_dir/Kestrovane.ico" "$work/program/"
-printf '%s' '<?xml version="1.0" encoding="UTF-8" standalone="yes"?><config><productName>Kestrovane</productName><icono>Kestrovane.ico</icono><port>7</port></config>' \
-    > "$work/program/default.xcfg"
-export XDG_CONFIG_HOME="$work/config" XDG_RUNTIME_DIR="$work/runtime" GSETTINGS_BACKEND=memory
-export LANG=C.UTF-8 LC_ALL= LC_MESSAGES= NO_AT_BRIDGE=1 TZ=UTC
-export ASAN_OPTIONS="${ASAN_OPTIONS:-}:detect_leaks=0"
-
 # 2400 records in two pages of 1800 registers: about three seconds at the line's pace.
-link="$XDG_CONFIG_HOME/Orvastel/Kestrovane/ports/com7"
-"$program_dir/recorder-sim" --link "$link" --pages 4 --page-size 1800 --logs 2000 --events 400 &
-sim_pid=$!
-for _ in $(seq 100); do [ -L "$link" ] && break; sleep 0.1; done
-[ -L "$link" ] || fail "the simulated recorder did not publish its port"
+start_recorder --pages 4 --page-size 1800 --logs 2000 --events 400
 
 "$work/program/Kestrovane" &
 program_pid=$!
