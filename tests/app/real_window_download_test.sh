@@ -3,15 +3,7 @@
 # keyboard, downloads the simulated recorder's memory into the program's folder (no folder is
 # stored yet), takes a screenshot of the progress dialog and checks the result and the CSV files.
 # Usage: real_window_download_test.sh PROGRAM_FOLDER BUILD_FOLDER
-set -euo pipefail
-program_dir=$1
-build_dir=$2
-
-if [ -z "${KESTROVANE_UNDER_XVFB:-}" ]; then
-    exec env KESTROVANE_UNDER_XVFB=1 xvfb-run -a -s "-screen 0 1280x1024x24" bash "$0" "$@"
-fi
-
-source "$(dirname "$0")/real_window_session.sh"
+source "$(dirname "$0")/real_window_session.sh" "$@"
 export TZ=UTC
 
 # The X window of the first top-level window titled exactly $1, within $2 tenths of a second.
@@ -69,10 +61,5 @@ done
 sleep 0.5
 # The focus went with the closed dialogs: a click on the main window's background brings it back.
 xdotool mousemove --window "$main" 5 5 click 1 windowfocus --sync "$main" key Escape
-for _ in $(seq 100); do kill -0 "$program_pid" 2>/dev/null || break; sleep 0.1; done
-if kill -0 "$program_pid" 2>/dev/null; then fail "the program still runs 10 s after its window was closed"; fi
-status=0
-wait "$program_pid" || status=$?
-program_pid=""
-[ "$status" = 0 ] || fail "the program ended with status $status"
+expect_program_end
 echo "PASS"

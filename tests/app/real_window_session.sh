@@ -1,7 +1,16 @@
-# Sourced by the real-window scripts: a folder of its own for one run of the program (program
-# files beside it, per-user configuration, runtime folder), removed on exit with the program and
-# the simulator (whose pids go in program_pid and sim_pid); `fail` and `start_recorder`.
-# Needs program_dir set; sets work.
+# Sourced by the real-window scripts with their arguments PROGRAM_FOLDER BUILD_FOLDER: runs the
+# script again under a virtual X server, then sets program_dir, build_dir and a folder of its own
+# for one run of the program (work: program files beside it, per-user configuration, runtime
+# folder), removed on exit with the program and the simulator (whose pids go in program_pid and
+# sim_pid). Offers `fail`, `start_recorder` and `expect_program_end`.
+set -euo pipefail
+program_dir=$1
+build_dir=$2
+
+if [ -z "${KESTROVANE_UNDER_XVFB:-}" ]; then
+    exec env KESTROVANE_UNDER_XVFB=1 xvfb-run -a -s "-screen 0 1280x1024x24" bash "$0" "$@"
+fi
+
 work=$(mktemp -d /tmp/kestrovane-window-XXXXXX)
 sim_pid=""
 program_pid=""
@@ -30,4 +39,14 @@ start_recorder() {
     sim_pid=$!
     for _ in $(seq 100); do [ -L "$link" ] && break; sleep 0.1; done
     [ -L "$link" ] || fail "the simulated recorder did not publish its port"
+}
+
+# The program must end, with status 0, within 10 s of its main window being closed.
+expect_program_end() {
+    for _ in $(seq 100); do kill -0 "$program_pid" 2>/dev/null || break; sleep 0.1; done
+    if kill -0 "$program_pid" 2>/dev/null; then fail "the program still runs 10 s after its window was closed"; fi
+    local status=0
+    wait "$program_pid" || status=$?
+    program_pid=""
+    [ "$status" = 0 ] || fail "the program ended with status $status"
 }

@@ -3,15 +3,7 @@
 # COM7, waits for its main window, takes a screenshot, checks that the recorder was read and that
 # closing the window ends the program.
 # Usage: real_window_test.sh PROGRAM_FOLDER BUILD_FOLDER
-set -euo pipefail
-program_dir=$1
-build_dir=$2
-
-if [ -z "${KESTROVANE_UNDER_XVFB:-}" ]; then
-    exec env KESTROVANE_UNDER_XVFB=1 xvfb-run -a -s "-screen 0 1280x1024x24" bash "$0" "$@"
-fi
-
-source "$(dirname "$0")/real_window_session.sh"
+source "$(dirname "$0")/real_window_session.sh" "$@"
 start_recorder --request-log "$work/requests.log" --set 3=42
 
 "$work/program/Kestrovane" &
@@ -34,10 +26,5 @@ grep -q '^01 03 00 00 00 43 04 3B$' "$work/requests.log" || fail "the recorder w
 
 # Close the window as a user does: focus it and press Escape.
 xdotool windowfocus --sync "$window" key Escape
-for _ in $(seq 100); do kill -0 "$program_pid" 2>/dev/null || break; sleep 0.1; done
-if kill -0 "$program_pid" 2>/dev/null; then fail "the program still runs 10 s after its window was closed"; fi
-status=0
-wait "$program_pid" || status=$?
-program_pid=""
-[ "$status" = 0 ] || fail "the program ended with status $status"
+expect_program_end
 echo "PASS"
