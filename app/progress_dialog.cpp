@@ -56,9 +56,11 @@ void CDlgProgress::SetPos(int newPosition)
 
 bool CDlgProgress::Finish()
 {
-    okPosted.store(true, kRelaxed);
-    finished.store(true, kRelaxed);
+    // Once the flags are set a cancel may end the dialog and its owner may destroy it, so nothing
+    // of it is read after them; the release store lets that owner see all the job has written.
     const WindowRef dialog{window_.load(std::memory_order_acquire), 0};
+    okPosted.store(true, kRelaxed);
+    finished.store(true, std::memory_order_release);
     return Post(dialog, WM_COMMAND, MakeCommandParam(IDOK, BN_CLICKED), 0);
 }
 
@@ -97,7 +99,7 @@ bool CDlgProgress::OnInitDialog()
 
 void CDlgProgress::OnOK()
 {
-    if (finished.load(kRelaxed) && okPosted.load(kRelaxed))
+    if (finished.load(std::memory_order_acquire) && okPosted.load(kRelaxed))
         Dialog::OnOK();
     else
         RequestCancel();
@@ -114,7 +116,7 @@ void CDlgProgress::RequestCancel()
     cancelRequested.store(true, kRelaxed);
     GetDlgItem(IDCANCEL).EnableWindow(false);
     GetDlgItem(IDC_PROGRESS_MESSAGE).SetWindowText(cancelling_);
-    if (finished.load(kRelaxed))
+    if (finished.load(std::memory_order_acquire))
         Dialog::OnCancel();
 }
 

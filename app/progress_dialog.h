@@ -30,7 +30,7 @@ public:
 
     // Shared with the job's thread without locks: single words, relaxed order.
     std::atomic<bool> cancelRequested{false};  // written by the user-interface thread
-    std::atomic<bool> finished{false};         // written by the job
+    std::atomic<bool> finished{false};         // written by the job, last (release order)
     std::atomic<bool> okPosted{false};         // written by the job
     std::atomic<bool> visible{false};          // written by the user-interface thread
     std::atomic<int> shownPosition{0};         // written by the job: last position posted to the bar

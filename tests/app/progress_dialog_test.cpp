@@ -5,113 +5,77 @@
 
 #include <gtest/gtest.h>
 
-#include <climits>
 #include <thread>
 
 using namespace platform::ui;
 
-namespace {
-
-// The dialog, with every bar position that reaches it recorded.
-class RecordingProgress : public CDlgProgress {
-public:
+// The dialog, with every position that reaches its bar recorded.
+struct RecordingProgress : CDlgProgress {
     std::vector<int> barPositions;
-
-protected:
     void OnMessage(int control, unsigned message, uintptr_t wParam, intptr_t lParam) override
     {
-        if (message == PBM_SETPOS)
-            barPositions.push_back(static_cast<int>(wParam));
+        if (message == PBM_SETPOS) barPositions.push_back(static_cast<int>(wParam));
         CDlgProgress::OnMessage(control, message, wParam, lParam);
     }
 };
 
-// A job as the download runs one: on its own thread it waits for the windows, counts up to
-// `steps` or until cancelled, waits for `release` and finishes.
-std::thread StartJob(CDlgProgress& dialog, int steps, const std::atomic<bool>& release)
-{
-    return std::thread([&dialog, steps, &release] {
-        while (!IsWindow(dialog.BarWindow()) || !IsWindow(dialog.LabelWindow()))
-            std::this_thread::yield();
-        dialog.range = steps;
-        Post(dialog.BarWindow(), PBM_SETRANGE32, 0, steps);
-        for (int n = 1; n <= steps && !dialog.cancelRequested; ++n)
-            dialog.SetPos(n);
-        while (!release)
-            std::this_thread::yield();
-        dialog.Finish();
-    });
-}
-
-}  // namespace
-
-TEST(ProgressDialog, AJobUnderHalfASecondNeverShowsTheWindow)
+TEST(ProgressDialog, HiddenForHalfASecondTellsTheBarOfNewColumnsOnlyAndEnterAsksTheJobToStop)
 {
     HeadlessBackend ui;
     RecordingProgress dialog;
-    const std::atomic<bool> release{true};
-    std::thread job = StartJob(dialog, 100, release);
+    dialog.SetTexts(u"Descarga", u"Leyendo", nullptr);
+    // Still hidden after 499 ms. 400 pixels for 1000 steps: 1 and 2 keep the bar in column 0, 3 is
+    // kept for the timer to show.
     ui.AdvanceClock(499);
-    EXPECT_EQ(dialog.DoModal(), IDOK);
-    job.join();
-    EXPECT_EQ(ui.Failure(), "");
-    EXPECT_FALSE(dialog.visible);
-    EXPECT_EQ(dialog.position, 100);
-    EXPECT_TRUE(dialog.barPositions.empty());
-}
-
-TEST(ProgressDialog, BarIsToldOnlyWhenItsDrawnLengthChanges)
-{
-    HeadlessBackend ui;
-    RecordingProgress dialog;
-    ui.Call([&dialog](Dialog&) {
-        // Hidden, 400 pixels for 1000 steps: 1 and 2 stay in column 0; 3 is kept to be shown.
+    ui.Call([&dialog](Dialog& hidden) {
+        EXPECT_FALSE(hidden.IsWindowVisible());
         dialog.barWidth = 400;
         dialog.range = 1000;
-        dialog.SetPos(1);
-        dialog.SetPos(2);
-        EXPECT_EQ(dialog.shownPosition, 0);
-        EXPECT_EQ(dialog.position, 2);
-        dialog.SetPos(3);
-        EXPECT_EQ(dialog.shownPosition, 3);
+        for (int n : {1, 2, 3}) dialog.SetPos(n);
     });
-    ui.AdvanceClock(500);  // shown, the bar at 3
-    ui.Call([&dialog](Dialog&) {
-        dialog.SetPos(4);  // 1.6 pixels: no change from 1.2
-        dialog.SetPos(5);
-        // An empty range: every position is told.
+    // Shown, the job goes on on a thread of its own, as the download does, from the cancel request
+    // it polls to `release` (once the run has ended at the latest): 4 (1.6 pixels) changes
+    // nothing, 5 does; an empty range tells every position.
+    std::atomic<bool> release{false};
+    std::thread job([&dialog, &release] {
+        while (!dialog.cancelRequested && !release) std::this_thread::yield();
+        for (int n : {4, 5}) dialog.SetPos(n);
         dialog.range = 0;
-        dialog.SetPos(5);
-        dialog.SetPos(5);
+        for (int n : {5, 5}) dialog.SetPos(n);
+        while (!release) std::this_thread::yield();
         dialog.Finish();
     });
-    EXPECT_EQ(dialog.DoModal(), IDOK);
-    EXPECT_EQ(ui.Failure(), "");
+    ui.AdvanceClock(1);
+    ui.PressEnter();
+    ui.Call([&release](Dialog&) { release = true; });
+    EXPECT_EQ(dialog.DoModal(), IDOK) << "ended by the job, not by Enter";
+    release = true;
+    job.join();
     EXPECT_EQ(dialog.barPositions, (std::vector<int>{3, 5, 5, 5}));
+    // Enter asked the job to stop: the button off, and the message again, as no cancelling text was given.
+    EXPECT_TRUE(dialog.cancelRequested);
+    EXPECT_FALSE(DialogHost::FindControl(dialog, IDCANCEL)->enabled);
+    EXPECT_EQ(DialogHost::FindControl(dialog, IDC_PROGRESS_MESSAGE)->text, u"Leyendo");
 }
 
-TEST(ProgressDialog, CancelOrEnterOnlyAsksTheJobToStop)
+TEST(ProgressBar, TextIsWhiteOverTheBarAndBlackOverTheRest)
 {
-    for (const bool enter : {false, true}) {
-        HeadlessBackend ui;
-        CDlgProgress dialog;
-        dialog.SetTexts(u"Descarga", u"Leyendo", enter ? u"Cancelando" : nullptr);
-        std::atomic<bool> release{false};
-        std::thread job = StartJob(dialog, INT_MAX, release);
-        ui.AdvanceClock(500);
-        if (enter)
-            ui.PressEnter();
-        else
-            ui.Click(IDCANCEL);
-        // A null cancelling text shows the message again.
-        ui.Call([&](Dialog& shown) {
-            EXPECT_FALSE(shown.GetDlgItem(IDCANCEL).IsWindowEnabled());
-            EXPECT_EQ(shown.GetDlgItem(IDC_PROGRESS_MESSAGE).GetWindowText(), enter ? u"Cancelando" : u"Leyendo");
-            release = true;
-        });
-        EXPECT_EQ(dialog.DoModal(), IDOK) << "ended by the job, not by the cancel";
-        job.join();
-        EXPECT_EQ(ui.Failure(), "");
-        EXPECT_TRUE(dialog.cancelRequested);
-    }
+    // The colour in row 3 of a bar 8 rows high, whose box glyphs fill rows 1 to 6, 6 columns apart.
+    auto at = [](int width, int upper, int position, int x) {
+        XCProgressCtrl bar;
+        bar.SetRange(0, upper);
+        bar.SetPos(position);
+        PixelBuffer picture(width, 8);
+        bar.OnPaint(picture, BoxTextPainter());
+        return picture.Get(x, 3);
+    };
+    const Rgb white{0xFF, 0xFF, 0xFF}, black{}, bar = kPlainHighlight, face = kPlainButtonFace;
+    // 50 % of an even width: the bar ends before column 50; "50" is white on it, "%" black beside it.
+    EXPECT_EQ(at(100, 1000, 500, 49), bar);
+    EXPECT_EQ(at(100, 1000, 500, 50), face);
+    EXPECT_EQ(at(100, 1000, 500, 48), white);
+    EXPECT_EQ(at(100, 1000, 500, 56), black);
+    EXPECT_EQ(at(200, 100, 46, 92), white) << "a glyph in the column where the bar ends counts as over it";
+    EXPECT_EQ(at(100, 1, 10, 60), white) << "past the end: \"100 %\" on a full bar, not \"1000 %\"";
+    EXPECT_EQ(at(100, 0, 5, 41), black) << "an empty range: \"0 %\" on the background";
 }
