@@ -13,6 +13,7 @@
 #include "foundation/path_utilities.h"
 #include "foundation/xml_document.h"
 #include "platform/settings_store.h"
+#include "platform/tick_clock.h"
 #include "platform/ui/message_box.h"
 #include "platform/ui/ui_constants.h"
 
@@ -143,6 +144,13 @@ void KestrovaneDownloadDlg::OnBnClickedOk()
     // Nothing waits for the worker: it is done with the context once the progress dialog ends.
     std::thread(DownloadThread, &context).detach();
     progress.DoModal();
+    // A modal run that ended without the worker's close command (it failed) leaves the worker
+    // holding the context and the port: it is asked to stop, and they stay until it lets go.
+    if (!progress.finished) {
+        progress.cancelRequested = true;
+        while (!progress.finished)
+            platform::SleepMilliseconds(1);
+    }
     connection.Close();
 
     if (context.result == DownloadResult::Cancelled)

@@ -134,9 +134,15 @@ void DownloadThread(void* argument)
     XCTime today;
     now.ToLocal(today);
 
-    // The progress dialog's modal loop, started after this thread, creates its windows.
-    while (!platform::ui::IsWindow(progress.BarWindow()) || !platform::ui::IsWindow(progress.LabelWindow()))
+    // The progress dialog's modal loop, started after this thread, creates its windows; a loop
+    // that could not start asks the worker to stop instead.
+    while (!platform::ui::IsWindow(progress.BarWindow()) || !platform::ui::IsWindow(progress.LabelWindow())) {
+        if (progress.cancelRequested) {
+            EndDownload(context, DownloadResult::Cancelled);
+            return;
+        }
         platform::SleepMilliseconds(1);
+    }
 
     XCModBusTransaction transaction(kReadTimeoutMs);
     if (!ReadHolding(context, transaction, kIdentityRegister, kIdentityRegisterCount) ||

@@ -225,3 +225,13 @@ TEST_F(Download, CancelKeepsTheFirstRequestsLinesAndTheDialogOpen)
     const std::string logs = ReadFile(CsvName("logs"));
     EXPECT_EQ(std::count(logs.begin(), logs.end(), '\n'), 100);
 }
+
+TEST_F(Download, FailedProgressRunStopsTheWorkerBeforeItsContextGoes)
+{
+    StartRecorder({"--logs", "4800", "--pages", "8", "--page-size", "1800"});
+    Start();
+    ui_.Click(9999);  // no such control: the progress dialog's run fails at once
+    KestrovaneDownloadDlg dialog(3);
+    EXPECT_EQ(dialog.DoModal(), kHeadlessRunFailed);
+    EXPECT_LE(recorder_->Requests().size(), 5u) << "the worker stops after its first request of records";
+}
