@@ -5,6 +5,7 @@
 #include "app/decimal_text.h"
 #include "app/dialog_icon.h"
 #include "app/dialog_text.h"
+#include "app/download_dialog.h"
 #include "app/res/main_dialog_template.h"
 #include "app/res/program_resources.h"
 #include "app/resource_ids.h"
@@ -282,8 +283,11 @@ void CKestrovaneDlg::OnBnClickedParameters()
         OnCbnSelchangePort();
 }
 
-// The download dialog is not part of this program yet: its button opens nothing.
-void CKestrovaneDlg::OnBnClickedDownload() {}
+void CKestrovaneDlg::OnBnClickedDownload()
+{
+    KestrovaneDownloadDlg download(port_);
+    download.DoModal();
+}
 
 bool ConfirmFactoryDefaults(XCRSDeviceConnection& connection, const XCTime& clock)
 {

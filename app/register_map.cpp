@@ -96,3 +96,33 @@ RecorderReadOut DecodeReadOut(const uint8_t* frame)
     out.serialNumber = ReplyDoubleRegister(frame, start, kSerialNumberRegister);
     return out;
 }
+
+MemoryPointers DecodeMemoryPointers(const uint8_t* frame)
+{
+    const uint32_t start = kMemoryPointersRegister;
+    MemoryPointers pointers;
+    pointers.pages = ReplyRegister(frame, start, 19);
+    pointers.pageSize = ReplyRegister(frame, start, 20);
+    pointers.startPage = ReplyRegister(frame, start, 22);
+    pointers.startOffset = ReplyRegister(frame, start, 23);
+    pointers.endPage = ReplyRegister(frame, start, 24);
+    pointers.endOffset = ReplyRegister(frame, start, 25);
+    return pointers;
+}
+
+void PageSelectBytes(int page, uint8_t bytes[2])
+{
+    bytes[0] = 0;
+    bytes[1] = static_cast<uint8_t>(page & 0xFF);
+}
+
+MemoryRecord ReplyRecord(const uint8_t* frame, int index)
+{
+    const uint32_t first = static_cast<uint32_t>(index * kRecordRegisters);
+    MemoryRecord record;
+    record.packed = ReplyDoubleRegister(frame, 0, first);
+    record.value = ReplyRegister(frame, 0, first + 2);
+    return record;
+}
+
+double SampleValue(uint16_t value) { return value * 1000.0 / 65536.0; }

@@ -96,3 +96,42 @@ struct RecorderReadOut {
 
 // Decodes the reply of a read of registers 0 to 66.
 RecorderReadOut DecodeReadOut(const uint8_t* frame);
+
+// The record memory: a ring of P pages of N registers, read through a page select and function 4.
+constexpr uint32_t kIdentityRegister = 0;  // 0-1, read at the start of a download
+constexpr uint32_t kIdentityRegisterCount = 2;
+constexpr uint32_t kTimeBetweenLogsRegister = 14;
+constexpr uint32_t kMemoryPointersRegister = 19;  // 19-25
+constexpr uint32_t kMemoryPointersRegisterCount = 7;
+constexpr uint32_t kPageSelectRegister = 21;
+constexpr uint8_t kRecordReadFunction = 4;
+constexpr int kRecordRegisters = 3;
+constexpr int kMaxRecordsPerRead = 60;  // 180 registers, past the standard's 125: the recorder accepts it
+constexpr uint32_t kLogRecordBit = 1u << 30;
+constexpr uint32_t kEventRecordBit = 1u << 31;
+
+// Registers 19 to 25; pages count from 1, offsets are registers within a page.
+struct MemoryPointers {
+    int pages = 0;
+    int pageSize = 0;
+    int startPage = 0;
+    int startOffset = 0;
+    int endPage = 0;
+    int endOffset = 0;  // the last register to read, inclusive
+};
+
+// Decodes the reply of a read of registers 19 to 25.
+MemoryPointers DecodeMemoryPointers(const uint8_t* frame);
+// The value written to register 21: high byte 0, low byte the page number's low 8 bits.
+void PageSelectBytes(int page, uint8_t bytes[2]);
+
+// One 3-register record: its packed UTC time with the log and event bits, and its word.
+struct MemoryRecord {
+    uint32_t packed = 0;
+    uint16_t value = 0;
+};
+
+// Record `index` of a function 4 reply.
+MemoryRecord ReplyRecord(const uint8_t* frame, int index);
+// A log record's word as the logged value: word x 1000 / 65536.
+double SampleValue(uint16_t value);

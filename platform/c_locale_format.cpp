@@ -53,4 +53,14 @@ std::string FormatCLocale(const char* format, ...)
     return text;
 }
 
+int FormatCLocaleInto(char* buffer, size_t capacity, const char* format, ...)
+{
+    ThreadLocaleScope scope;
+    va_list arguments;
+    va_start(arguments, format);
+    const int length = std::vsnprintf(buffer, capacity, format, arguments);
+    va_end(arguments);
+    return length;
+}
+
 }  // namespace platform

@@ -24,7 +24,7 @@ public:
 
     bool Open(const std::string& path, Mode mode);
     bool IsOpen() const { return fd_ >= 0; }
-    // False when the system reports that written bytes may be lost.
+    // False when the system reported a failure (written data may be lost); the handle is closed anyway.
     bool Close();
 
     // Each returns the bytes moved, or -1 on failure; a read of 0 means end of file.

@@ -118,6 +118,11 @@ void HeadlessBackend::WaitForPost()
     script_.push_back(Step{StepKind::WaitForPost});
 }
 
+void HeadlessBackend::WaitForEnd()
+{
+    script_.push_back(Step{StepKind::WaitForEnd});
+}
+
 void HeadlessBackend::Call(std::function<void(Dialog&)> call)
 {
     Step step{StepKind::Call};
@@ -281,6 +286,13 @@ void HeadlessBackend::RunStep(Dialog& dialog, const Step& step)
         if (!AwaitPost())
             return Fail("no message was posted to " + Describe(dialog) + " in time");
         DeliverOnePost();
+        return;
+    case StepKind::WaitForEnd:
+        while (!DialogHost::Ended(dialog)) {
+            if (!AwaitPost())
+                return Fail("no message ended " + Describe(dialog) + " in time");
+            DeliverOnePost();
+        }
         return;
     }
 }

@@ -53,6 +53,8 @@ public:
     void Call(std::function<void(Dialog&)> step);        // runs on the innermost dialog
     // Until a message posted from another thread has been handled since the previous step.
     void WaitForPost();
+    // Until posted messages have ended the innermost dialog (a worker's close command).
+    void WaitForEnd();
 
     struct ShownMessageBox {
         std::u16string caption;
@@ -96,7 +98,7 @@ public:
 private:
     enum class StepKind {
         Click, Type, Paste, Select, SetDateTime, Enter, Escape, Close, SystemMenu,
-        Answer, ChooseFolder, CancelFolder, AdvanceClock, Call, WaitForPost,
+        Answer, ChooseFolder, CancelFolder, AdvanceClock, Call, WaitForPost, WaitForEnd,
     };
     struct Step {
         explicit Step(StepKind kind, int id = 0) : kind(kind), id(id) {}

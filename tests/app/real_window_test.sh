@@ -4,40 +4,8 @@
 # the configuration dialog and closes it with Escape without writing, and checks that closing the
 # main window ends the program.
 # Usage: real_window_test.sh PROGRAM_FOLDER BUILD_FOLDER
-set -euo pipefail
-program_dir=$1
-build_dir=$2
-
-if [ -z "${KESTROVANE_UNDER_XVFB:-}" ]; then
-    exec env KESTROVANE_UNDER_XVFB=1 xvfb-run -a -s "-screen 0 1280x1024x24" bash "$0" "$@"
-fi
-
-work=$(mktemp -d /tmp/kestrovane-window-XXXXXX)
-sim_pid=""
-program_pid=""
-cleanup() {
-    [ -n "$program_pid" ] && kill "$program_pid" 2>/dev/null || true
-    [ -n "$sim_pid" ] && kill "$sim_pid" 2>/dev/null || true
-    wait 2>/dev/null || true
-    rm -rf "$work"
-}
-trap cleanup EXIT
-fail() { echo "FAIL: $*" >&2; exit 1; }
-
-# The program looks for its files beside itself: a folder of its own for this run.
-mkdir -p "$work/program" "$work/config/Orvastel/Kestrovane/ports" "$work/runtime"
-cp "$program_dir/Kestrovane" "$program_dir"/Kestrovane.*.stc "$program_dir/Kestrovane.ico" "$work/program/"
-printf '%s' '<?xml version="1.0" encoding="UTF-8" standalone="yes"?><config><productName>Kestrovane</productName><icono>Kestrovane.ico</icono><port>7</port></config>' \
-    > "$work/program/default.xcfg"
-export XDG_CONFIG_HOME="$work/config" XDG_RUNTIME_DIR="$work/runtime" GSETTINGS_BACKEND=memory
-export LANG=C.UTF-8 LC_ALL= LC_MESSAGES= NO_AT_BRIDGE=1
-export ASAN_OPTIONS="${ASAN_OPTIONS:-}:detect_leaks=0"
-
-link="$XDG_CONFIG_HOME/Orvastel/Kestrovane/ports/com7"
-"$program_dir/recorder-sim" --link "$link" --request-log "$work/requests.log" --set 3=42 &
-sim_pid=$!
-for _ in $(seq 100); do [ -L "$link" ] && break; sleep 0.1; done
-[ -L "$link" ] || fail "the simulated recorder did not publish its port"
+source "$(dirname "$0")/real_window_session.sh" "$@"
+start_recorder --request-log "$work/requests.log" --set 3=42
 
 "$work/program/Kestrovane" &
 program_pid=$!
@@ -81,10 +49,5 @@ if grep -q '^01 10 ' "$work/requests.log"; then fail "Escape wrote to the record
 
 # Close the window as a user does: focus it and press Escape.
 xdotool windowfocus --sync "$window" key Escape
-for _ in $(seq 100); do kill -0 "$program_pid" 2>/dev/null || break; sleep 0.1; done
-if kill -0 "$program_pid" 2>/dev/null; then fail "the program still runs 10 s after its window was closed"; fi
-status=0
-wait "$program_pid" || status=$?
-program_pid=""
-[ "$status" = 0 ] || fail "the program ended with status $status"
+expect_program_end
 echo "PASS"

@@ -39,6 +39,8 @@ const char kUsage[] =
     "  --page-size N          registers per page, 1-65535 (default 180)\n"
     "  --logs L               log records stored (default 0)\n"
     "  --events E             event records stored (default 0)\n"
+    "  --memory AT=VALUE      memory register AT (counted from page 1, offset 0) holds VALUE\n"
+    "                         (0-65535); repeatable; applied after --logs and --events\n"
     "  --wrapped              store the records across the end of the ring, so that the start\n"
     "                         pointer lies after the end pointer (needs 2 records or more)\n"
     "  --no-pacing            send each reply at once instead of at 115200 baud\n"
@@ -105,6 +107,7 @@ struct Options {
     std::string link;
     std::string requestLog;
     std::vector<std::pair<unsigned, unsigned>> registerValues;
+    std::vector<std::pair<unsigned, unsigned>> memoryValues;
     std::string clock = "now";
     unsigned pages = 4;
     unsigned pageSize = 180;
@@ -228,6 +231,12 @@ int ParseOptions(int argc, char** argv, Options* options)
                 ok = equals != std::string::npos && ParseNumber(value.substr(0, equals), kRegisterCount - 1, &reg) &&
                      ParseNumber(value.substr(equals + 1), 0xFFFF, &word);
                 options->registerValues.emplace_back(reg, word);
+            } else if (name == "--memory") {
+                size_t equals = value.find('=');
+                unsigned at = 0, word = 0;
+                ok = equals != std::string::npos && ParseNumber(value.substr(0, equals), 0xFFFFFF, &at) &&
+                     ParseNumber(value.substr(equals + 1), 0xFFFF, &word);
+                options->memoryValues.emplace_back(at, word);
             } else if (name == "--clock") {
                 unsigned packed = 0;
                 std::string digits = value.compare(0, 2, "0x") == 0 ? value.substr(2) : value;
@@ -261,6 +270,12 @@ int ParseOptions(int argc, char** argv, Options* options)
     if (options->link.empty()) {
         std::fprintf(stderr, "recorder-sim: --link PATH is required (see --help)\n");
         return 2;
+    }
+    for (const auto& value : options->memoryValues) {
+        if (value.first >= options->pages * options->pageSize) {
+            std::fprintf(stderr, "recorder-sim: memory register %u is past the memory's end\n", value.first);
+            return 2;
+        }
     }
     unsigned slots = options->pages * (options->pageSize / 3);
     unsigned long records = static_cast<unsigned long>(options->logs) + options->events;
@@ -360,6 +375,7 @@ Recorder::Recorder(const Options& options) : pages_(options.pages), pageSize_(op
     registers_[62] = 19661;  // 3.00 V
     SetDouble(65, 12345678);
     FillMemory(options.logs, options.events, options.wrapped);
+    for (const auto& value : options.memoryValues) memory_[value.first] = static_cast<uint16_t>(value.second);
     if (options.clock == "now") {
         SetClock(PackUtc(time(nullptr)));
     } else if (options.clock == "unset") {

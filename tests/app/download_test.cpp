@@ -1,0 +1,237 @@
+#include "app/download_dialog.h"
+
+#include "app/resource_ids.h"
+#include "app/text_ids.h"
+#include "platform/file_system_calls.h"
+#include "platform/ui/ui_constants.h"
+#include "tests/app/app_test_folder.h"
+#include "tests/support/simulated_recorder.h"
+
+#include <cerrno>
+#include <cstdlib>
+#include <ctime>
+#include <memory>
+#include <sys/stat.h>
+
+using namespace platform::ui;
+
+namespace {
+
+class Download : public AppTestFolder {
+protected:
+    void TearDown() override
+    {
+        platform::FileSystem() = platform::RealFileSystem();
+        unsetenv("TZ");
+        tzset();
+        AppTestFolder::TearDown();
+    }
+    void StartRecorder(std::vector<std::string> arguments)
+    {
+        recorder_ = std::make_unique<SimulatedRecorder>(arguments, ports_.LinkPath(3));
+        ASSERT_TRUE(recorder_->IsReady());
+    }
+    // Chooses `folder` (the test's own by default) and starts the download with OK.
+    void Start(const std::u16string& folder = u"")
+    {
+        ui_.Click(IDC_DOWNLOAD_BROWSE);
+        ui_.ChooseFolder(folder.empty() ? std::u16string(folder_.begin(), folder_.end()) : folder);
+        ui_.Click(IDOK);
+    }
+    // One download that ends with a message; the text shown.
+    std::u16string Run(bool logs = true, bool events = true, const std::u16string& folder = u"")
+    {
+        if (!logs)
+            ui_.Click(IDC_DOWNLOAD_LOGS);
+        if (!events)
+            ui_.Click(IDC_DOWNLOAD_EVENTS);
+        Start(folder);
+        ui_.WaitForEnd();
+        ui_.AnswerMessageBox(IDOK);
+        KestrovaneDownloadDlg dialog(3);
+        EXPECT_EQ(dialog.DoModal(), IDOK);
+        EXPECT_EQ(ui_.Failure(), "");
+        return ui_.MessageBoxes().empty() ? u"" : ui_.MessageBoxes().back().text;
+    }
+    static std::string CsvName(const char* kind)
+    {
+        const time_t now = time(nullptr);
+        tm local;
+        localtime_r(&now, &local);
+        char name[64];
+        std::snprintf(name, sizeof name, "%s_%02d%02d%04d.csv", kind, local.tm_mday, local.tm_mon + 1,
+                      local.tm_year + 1900);
+        return name;
+    }
+    std::string Path(const char* kind) const { return folder_ + "/" + CsvName(kind); }
+    bool Exists(const char* kind) const
+    {
+        struct stat status;
+        return stat(Path(kind).c_str(), &status) == 0;
+    }
+    // The record walk: "S<page byte>" for a page select, "R<offset>:<count>" for a read of records.
+    std::string Walk() const
+    {
+        std::string walk;
+        for (const auto& request : recorder_->Requests()) {
+            if (request[1] == 16)
+                walk += " S" + std::to_string(request[8]);
+            else if (request[1] == 4)
+                walk += " R" + std::to_string(request[2] << 8 | request[3]) + ":" + std::to_string(request[5]);
+        }
+        return walk;
+    }
+
+    std::unique_ptr<SimulatedRecorder> recorder_;
+};
+
+std::vector<std::string> Memory(const char* pages, const char* size, int sp, int so, int ep, int eo)
+{
+    return {"--pages", pages, "--page-size", size, "--set", "22=" + std::to_string(sp), "--set",
+            "23=" + std::to_string(so), "--set", "24=" + std::to_string(ep), "--set", "25=" + std::to_string(eo)};
+}
+
+}  // namespace
+
+TEST_F(Download, WalksTheRingFromTheOldestToTheNewestRecord)
+{
+    struct Case {
+        std::vector<std::string> memory;
+        std::string walk;
+    };
+    const Case cases[] = {
+        // Wrapped: the start pointer lies after the end pointer in the same page.
+        {Memory("4", "60", 2, 18, 2, 17), " S2 R18:42 S3 R0:60 S4 R0:60 S1 R0:60 S2 R0:18"},
+        // Not wrapped, over two pages; the last request reaches past the end offset to a whole record.
+        {Memory("4", "60", 1, 0, 2, 29), " S1 R0:60 S2 R0:30"},
+        {Memory("4", "60", 1, 0, 1, 0), " S1 R0:3"},
+        // An end page before the start page, from offset 0.
+        {Memory("3", "60", 3, 0, 1, 5), " S3 R0:60 S1 R0:6"},
+        // Both in the last page with the end offset first: the last page is read twice.
+        {Memory("2", "60", 2, 30, 2, 2), " S2 R30:30 S1 R0:60 S2 R0:3"},
+        // Page 256 is selected by its low byte.
+        {Memory("256", "3", 256, 0, 256, 2), " S0 R0:3"},
+    };
+    for (const Case& c : cases) {
+        StartRecorder(c.memory);
+        EXPECT_EQ(Run(), Text(kTextDownloadComplete));
+        EXPECT_EQ(Walk(), c.walk);
+        EXPECT_EQ(ReadFile(CsvName("logs")), "");
+    }
+    // Each pointer check, then a count beyond the memory: nothing read, no file made.
+    std::remove(Path("logs").c_str());
+    std::remove(Path("events").c_str());
+    const int bad[][4] = {{0, 0, 1, 0}, {5, 0, 1, 0}, {1, 0, 0, 0}, {1, 0, 5, 0}, {1, 61, 1, 0}, {1, 0, 2, 61}};
+    for (const auto& b : bad) {
+        StartRecorder(Memory("4", "60", b[0], b[1], b[2], b[3]));
+        EXPECT_EQ(Run(), Text(kTextBadMemoryPointers));
+        EXPECT_EQ(recorder_->Requests().size(), 3u);
+    }
+    StartRecorder(Memory("1", "60", 1, 0, 1, 60));
+    EXPECT_EQ(Run(), Text(kTextBadMemoryPointers));
+    EXPECT_FALSE(Exists("logs") || Exists("events"));
+}
+
+TEST_F(Download, WritesEachRecordAsOneCsvLineInLocalTime)
+{
+    setenv("TZ", "CET-1", 1);
+    tzset();
+    // A language file whose event text 66 is Latin-1 beyond ASCII.
+    WriteFile("es.txt", "64\tEvento 1\n66\tCa\xC3\xAD" "da\n");
+    ASSERT_EQ(std::system(("\"" KESTROVANE_PROGRAM_DIR "/stc-writer\" " + folder_ + "/es.txt " + folder_ + "/es.stc").c_str()), 0);
+    ASSERT_TRUE(g_StringTable.Load((folder_ + "/es.stc").c_str()));
+    // A log (sample 16384), an event (mask 6), an event without a known bit, both bits, an empty slot.
+    const char* words[] = {"0x48CA", "0xE1C9", "0x4000", "0x88CA", "0xE1C9", "6", "0x88CA", "0xE1C9", "0x80",
+                           "0xC8CA", "0xE1C9", "0x4001"};
+    std::vector<std::string> memory = Memory("1", "60", 1, 0, 1, 14);
+    for (int i = 0; i < 12; ++i)
+        memory.insert(memory.end(), {"--memory", std::to_string(i) + "=" + words[i]});
+    StartRecorder(memory);
+    Run();
+    EXPECT_EQ(ReadFile(CsvName("logs")), "05/03/2017 15:07:09,250.00\r\n05/03/2017 15:07:09,250.02\r\n");
+    EXPECT_EQ(ReadFile(CsvName("events")), "05/03/2017 15:07:09,Ca\xED" "da\r\n");
+    // Without logs the record with both bits is an event.
+    StartRecorder(memory);
+    Run(false, true);
+    EXPECT_EQ(ReadFile(CsvName("events")), "05/03/2017 15:07:09,Ca\xED" "da\r\n05/03/2017 15:07:09,Evento 1\r\n");
+}
+
+TEST_F(Download, EveryFailureEndsWithItsMessageAndTheLinesWrittenSoFar)
+{
+    // The second page's read gets no reply: the first page's 60 lines stay.
+    StartRecorder({"--logs", "70", "--fault", "no-reply@7"});
+    EXPECT_EQ(Run(), Text(kTextCommunicationError));
+    const std::string logs = ReadFile(CsvName("logs"));
+    EXPECT_EQ(std::count(logs.begin(), logs.end(), '\n'), 60);
+    EXPECT_EQ(ReadFile(CsvName("events")), "");
+
+    // The events file's name is taken by a folder: the logs file is left empty.
+    ASSERT_EQ(std::remove(Path("events").c_str()), 0);
+    ASSERT_EQ(mkdir(Path("events").c_str(), 0700), 0);
+    EXPECT_EQ(Run(), Text(kTextEventsFileNotCreated));
+    EXPECT_EQ(ReadFile(CsvName("logs")), "");
+
+    // A full disk, for each file; then a close that loses what was written.
+    ASSERT_EQ(rmdir(Path("events").c_str()), 0);
+    StartRecorder({"--logs", "3", "--events", "3"});
+    platform::FileSystem().write = [](int, const void*, size_t) -> ssize_t { return errno = ENOSPC, -1; };
+    EXPECT_EQ(Run(), Text(kTextLogsFileNotWritten));
+    EXPECT_EQ(Run(false, true), Text(kTextEventsFileNotWritten));
+    platform::FileSystem() = platform::RealFileSystem();
+    platform::FileSystem().close = [](int fd) { return platform::RealFileSystem().close(fd), errno = EIO, -1; };
+    EXPECT_EQ(Run(), Text(kTextLogsFileNotWritten));
+}
+
+TEST_F(Download, FolderMustLeaveRoomForTheFileNames)
+{
+    StartRecorder({"--logs", "3"});
+    // 242 units pass the browser's rule but leave no room for the names; 243 are refused at once.
+    const std::u16string folder242 = u"/" + std::u16string(241, u'd');
+    EXPECT_EQ(Run(true, true, folder242), Text(kTextLogsFileNotCreated));
+    ui_.Click(IDC_DOWNLOAD_BROWSE);
+    ui_.ChooseFolder(folder242 + u"d");
+    ui_.AnswerMessageBox(IDOK);
+    ui_.Call([](Dialog& dialog) { EXPECT_EQ(dialog.GetDlgItem(IDC_DOWNLOAD_FOLDER).GetWindowText().size(), 243u); });
+    ui_.CloseWindow();
+    KestrovaneDownloadDlg dialog(3);
+    dialog.DoModal();
+    EXPECT_EQ(ui_.MessageBoxes().back().text, Text(kTextFolderTooLong));
+    // A folder name beyond 8 bits is not cut into another folder's name.
+    const std::u16string wide = std::u16string(folder_.begin(), folder_.end()) + u"/\u0164";
+    ASSERT_EQ(mkdir((folder_ + "/d").c_str(), 0700), 0);
+    EXPECT_EQ(Run(false, true, wide), Text(kTextEventsFileNotCreated));
+    EXPECT_FALSE(Exists("d/events"));
+}
+
+TEST_F(Download, CancelKeepsTheFirstRequestsLinesAndTheDialogOpen)
+{
+    StartRecorder({"--logs", "100"});
+    Start();
+    ui_.AdvanceClock(500);
+    ui_.Click(IDCANCEL);
+    ui_.WaitForEnd();
+    ui_.Call([this](Dialog&) {
+        const std::string logs = ReadFile(CsvName("logs"));
+        EXPECT_EQ(std::count(logs.begin(), logs.end(), '\n'), 60);
+    });
+    ui_.Click(IDOK);
+    ui_.WaitForEnd();
+    ui_.AnswerMessageBox(IDOK);
+    KestrovaneDownloadDlg dialog(3);
+    EXPECT_EQ(dialog.DoModal(), IDOK);
+    EXPECT_EQ(ui_.Failure(), "");
+    ASSERT_EQ(ui_.MessageBoxes().size(), 1u);
+    EXPECT_EQ(ui_.MessageBoxes()[0].text, Text(kTextDownloadComplete));
+    const std::string logs = ReadFile(CsvName("logs"));
+    EXPECT_EQ(std::count(logs.begin(), logs.end(), '\n'), 100);
+}
+
+TEST_F(Download, FailedProgressRunStopsTheWorkerBeforeItsContextGoes)
+{
+    StartRecorder({"--logs", "4800", "--pages", "8", "--page-size", "1800"});
+    Start();
+    ui_.Click(9999);  // no such control: the progress dialog's run fails at once
+    KestrovaneDownloadDlg dialog(3);
+    EXPECT_EQ(dialog.DoModal(), kHeadlessRunFailed);
+    EXPECT_LE(recorder_->Requests().size(), 5u) << "the worker stops after its first request of records";
+}
