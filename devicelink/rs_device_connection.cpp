@@ -62,9 +62,10 @@ void XCRSDeviceConnection::Execute(XCDeviceTransaction& transaction)
         return;
     }
 
+    // The quiet time in as few sleeps as the clock allows: each extra wake-up lengthens it.
     uint32_t start = platform::TickCount();
-    while (platform::TickCount() - start < transaction.GetPreSendDelay()) {
-        platform::SleepMilliseconds(1);
+    for (uint32_t elapsed = 0; elapsed < transaction.GetPreSendDelay(); elapsed = platform::TickCount() - start) {
+        platform::SleepMilliseconds(transaction.GetPreSendDelay() - elapsed);
     }
     // Drops what a late reply to an earlier request left behind.
     (void)handle_.Purge();
