@@ -737,9 +737,12 @@ bool Server::Transmit(const uint8_t* data, size_t count)
             sent = due;
         }
         if (sent < count) {
+            // Bytes leave in batches at most a millisecond apart, but the last one on time.
             Instant next = AddNanoseconds(start, static_cast<long long>(sent + 1) * kByteNanoseconds);
             Instant soonest = AddNanoseconds(Now(), 1000000);
+            Instant last = AddNanoseconds(start, static_cast<long long>(count) * kByteNanoseconds);
             if (NanosecondsBetween(next, soonest) > 0) next = soonest;
+            if (NanosecondsBetween(last, next) > 0) next = last;
             if (!WaitFor(-1, &next, openMask_)) return false;
         }
     }
