@@ -77,19 +77,6 @@ protected:
 
 }  // namespace
 
-TEST_F(StringTableFileTest, LooksUpEveryIdAndMissesOutsideTheIndex)
-{
-    ASSERT_TRUE(Load(MakeTable({{3, "Port"}, {7, "Puerto \xC3\xB1"}, {9, "\xF0\x9F\x98\x80"}, {12, ""}})));
-    EXPECT_EQ(Lookup(3), u"Port");                // first id
-    EXPECT_EQ(Lookup(7), u"Puerto \u00F1");       // UTF-8 decoded
-    EXPECT_EQ(Lookup(9), u"\xD83D\xDE00");        // outside the BMP: a surrogate pair
-    EXPECT_EQ(Lookup(12), u"");                   // last id, empty text found
-    EXPECT_EQ(Lookup(2), u"<missing>");           // below the first; out left untouched
-    EXPECT_EQ(Lookup(8), u"<missing>");           // between two ids
-    EXPECT_EQ(Lookup(13), u"<missing>");          // above the last
-    EXPECT_EQ(Lookup(3), u"Port");                // lookups do not disturb each other
-}
-
 TEST_F(StringTableFileTest, DamagedOrShortFilesFailTheLoadAndLeaveTheTableClosed)
 {
     const std::string good = MakeTable({{1, "one"}, {2, "two"}});
@@ -139,13 +126,6 @@ TEST_F(StringTableFileTest, TextsPastTheEndFailOnlyTheirOwnLookup)
         EXPECT_EQ(Lookup(id), u"<missing>") << id;
     EXPECT_EQ(Lookup(4), u"");
     EXPECT_EQ(Lookup(1), u"ok");
-}
-
-TEST_F(StringTableFileTest, NarrowNameReachesTheFileOfItsLatin1Characters)
-{
-    WriteFile("Kestrovane.\xC3\xB1.stc", MakeTable({{1, "uno"}}));
-    ASSERT_TRUE(table_.Load(PathOf("Kestrovane.\xF1.stc").c_str()));
-    EXPECT_EQ(Lookup(1), u"uno");
 }
 
 TEST(LanguageCode, PrimaryLanguageChoosesTheCode)

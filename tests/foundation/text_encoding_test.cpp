@@ -113,20 +113,3 @@ TEST(Utf8, MatchesIconvForEveryBmpCharacterAndSampledPairs)
     EXPECT_EQ(decoded.size(), units.size());
     EXPECT_EQ(FirstDifference(decoded, units), units.size());
 }
-
-TEST(XmlEntities, EscapeAndUnescapeTheFivePredefinedEntities)
-{
-    // Every special byte; other bytes, multi-byte sequences included, stay as they are.
-    XCStringA escaped("\"&'<>\xC3\xA9 x");
-    XmlEscape(escaped, escaped);
-    EXPECT_EQ(Bytes(escaped), "&quot;&amp;&apos;&lt;&gt;\xC3\xA9 x");
-    XCStringW plain(u"&lt;&gt;&quot;&amp;&apos;");
-    XmlUnescape(plain, plain);
-    EXPECT_EQ(U16(plain), u"<>\"&'");
-    // One pass only: "&amp;lt;" becomes "&lt;".
-    XmlUnescape(plain, XCStringW(u"&amp;lt;"));
-    EXPECT_EQ(U16(plain), u"&lt;");
-    // Unknown names, numeric references, an unfinished entity and a final '&' stay as text.
-    XmlUnescape(plain, XCStringW(u"&Amp; &#65; &lt &"));
-    EXPECT_EQ(U16(plain), u"&Amp; &#65; &lt &");
-}

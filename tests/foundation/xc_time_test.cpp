@@ -64,9 +64,7 @@ TEST(XCTimeCalendar, CountsEveryFourthYearAsLeapUpTo2135)
 
     // Every day splits back; up to 2100-02-28 the count matches the Gregorian one.
     for (int year = 1999; year <= 2134; ++year) {
-        int yearOffset = -1;
-        int firstDay = -1;
-        int unused = 0;
+        int yearOffset = -1, firstDay = -1, unused = 0;
         XCTime::SplitDate(At(year, 7, 1).GetSeconds(), firstDay, unused, yearOffset, true);
         ASSERT_EQ(yearOffset, year - 1999);
         ASSERT_EQ(static_cast<uint32_t>(firstDay) * 86400u, At(year, 1, 1).GetSeconds());
@@ -226,8 +224,4 @@ TEST(XCTimeDouble, PackAndUnpackCountTheYearFromTheBase)
     EXPECT_EQ(XCTime::Unpack(2000, std::numeric_limits<double>::quiet_NaN()), invalid);
     EXPECT_EQ(XCTime::Unpack(std::numeric_limits<int32_t>::max(), packed), invalid);
     EXPECT_EQ(XCTime::Unpack(2000, PackDateTime(10, 0, 17, 8, 9, 10)), invalid);
-    // PackDateTime puts each field at its bits; too wide a value runs into the next field up.
-    EXPECT_EQ(PackDateTime(3, 6, 1, 0, 0, 0), 0x0D820000u);
-    EXPECT_EQ(PackDateTime(64, 0, 0, 0, 0, 0), 0u);
-    EXPECT_EQ(PackDateTime(0, 0, 0, 0, 0, 64), 1u << 6);
 }

@@ -86,7 +86,7 @@ TEST(XmlReader, MalformedOrTooDeepInputFailsWithoutRoot)
     EXPECT_TRUE(document.Parse(tooDeep.substr(3, tooDeep.size() - 7).c_str())) << "the bound itself loads";
 }
 
-TEST(XmlAttributes, ReadingRulesAndWritingOrder)
+TEST(XmlAttributes, ReadingRulesWritingOrderAndSetters)
 {
     XmlDocument document;
     document.New();
@@ -104,6 +104,17 @@ TEST(XmlAttributes, ReadingRulesAndWritingOrder)
     element->SetAttribute(u"", u"ignored");
     element->SetAttribute(u"m", u"x");
     EXPECT_EQ(Written(*element), "<config a =\"2\" m=\"x\" z=\"9\"><e></e></config>");
+    // A child text's whole path becomes one name, which as a path is never found again.
+    element->SetChildText(u"a/b", OwnedW(u"x"));
+    element->SetChildText(u"a/b", OwnedW(u"y"));
+    ASSERT_EQ(element->GetChildren().size(), 3u);
+    EXPECT_EQ(U16(element->GetChildren().back()->GetName()), u"a/b");
+    // One icono child, replaced.
+    element->SetIcon(XCStringA("Iconos/se\xC3\xB1" "al.ico"));
+    EXPECT_EQ(U16(element->GetText(u"icono")), u"Iconos/se\u00F1al.ico");
+    element->SetDefaultIcon();
+    EXPECT_EQ(U16(element->GetText(u"icono")), u"Kestrovane.ico");
+    EXPECT_EQ(element->GetChildren().size(), 4u);
 }
 
 TEST(XmlFind, PathsPredicatesAndNoBacktracking)
@@ -125,24 +136,6 @@ TEST(XmlFind, PathsPredicatesAndNoBacktracking)
     EXPECT_EQ(root->Find(u"item?id"), nullptr);
     EXPECT_EQ(root->Find(u"Port"), nullptr);                           // case counts
     EXPECT_EQ(U16(root->GetText(u"missing")), u"");
-}
-
-TEST(XmlSetters, ChildTextAndIcon)
-{
-    XmlDocument document;
-    document.New();
-    XmlElement* root = document.GetRoot();
-    // The whole path becomes one name, which as a path is never found again.
-    root->SetChildText(u"a/b", OwnedW(u"x"));
-    root->SetChildText(u"a/b", OwnedW(u"y"));
-    ASSERT_EQ(root->GetChildren().size(), 2u);
-    EXPECT_EQ(U16(root->GetChildren().front()->GetName()), u"a/b");
-    // One icono child, replaced.
-    root->SetIcon(XCStringA("Iconos/se\xC3\xB1" "al.ico"));
-    EXPECT_EQ(U16(root->GetText(u"icono")), u"Iconos/se\u00F1al.ico");
-    root->SetDefaultIcon();
-    EXPECT_EQ(U16(root->GetText(u"icono")), u"Kestrovane.ico");
-    EXPECT_EQ(root->GetChildren().size(), 3u);
 }
 
 class XmlSaveTest : public InTemporaryFolder {
