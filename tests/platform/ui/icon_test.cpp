@@ -36,12 +36,3 @@ TEST(Icon, DamagedMissingOrEndlessFilesLoadAsNoIcon)
     EXPECT_TRUE(ui::LoadIconFromFile("").IsEmpty());
     EXPECT_TRUE(ui::LoadIconFromFile("/dev/zero").IsEmpty()) << "an endless device is not read";
 }
-
-TEST(Icon, RegisteredResourcesServeAsBuiltInIcons)
-{
-    EXPECT_TRUE(ui::LoadIconResource(9128).IsEmpty());
-    ui::RegisterIconResource(9128, MakeIcoFile(32, 0, 0, 255));
-    const ui::Icon icon = ui::LoadIconResource(9128);
-    EXPECT_EQ(icon.Origin(), "resource 9128");
-    EXPECT_EQ(icon.Bytes(), MakeIcoFile(32, 0, 0, 255));
-}
