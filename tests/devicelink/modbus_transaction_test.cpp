@@ -130,19 +130,6 @@ TEST(ModbusReply, WrongUnitIsErrorAndAnyFlippedBitIsCaught)
     }
 }
 
-TEST(ModbusReply, RecordReadOf180RegistersCompletesWhateverItsByteCount)
-{
-    for (uint8_t byteCount : {0x68, 0x00, 0xFF}) {
-        XCModBusTransaction transaction(750);
-        transaction.BuildReadRequest(0, 180, 4);
-        const Bytes reply = ReadReply(4, 180, byteCount);
-        ASSERT_EQ(reply.size(), 365u);
-        Feed(transaction, reply, 100);
-        EXPECT_EQ(transaction.GetState(), XCTransactionState::Complete) << int(byteCount);
-        EXPECT_EQ(transaction.GetBuffer()[3 + 2 * 179 + 1], 179);
-    }
-}
-
 TEST(ModbusTcpReply, HeaderCheckedStrippedAndBusyDropped)
 {
     XCModBusTransaction transaction(750);

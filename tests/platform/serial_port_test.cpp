@@ -6,9 +6,6 @@
 
 #include <gtest/gtest.h>
 
-#include <fcntl.h>
-#include <sys/file.h>
-
 using testsupport::Bytes;
 using testsupport::PtyPort;
 using testsupport::Stopwatch;
@@ -51,20 +48,6 @@ TEST_F(SerialPort, PortNumberNamesLinkOrTtySAndOtherNamesNothing)
     symlink("/dev/null", link.c_str());
     EXPECT_FALSE(port.Open(u"\\\\.\\COM40"));
     EXPECT_FALSE(port.IsOpen());
-}
-
-TEST_F(SerialPort, SecondOpenRefusedAtOnceWhileLockedElsewhere)
-{
-    PtyPort pty(ports.LinkPath(3));
-    // Another program's lock on the device refuses the open at once, not after a wait.
-    const int other = open(ports.LinkPath(3).c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
-    ASSERT_EQ(flock(other, LOCK_EX | LOCK_NB), 0);
-    platform::SerialPort second;
-    Stopwatch refused;
-    EXPECT_FALSE(second.Open(u"\\\\.\\COM3"));
-    EXPECT_LT(refused.Milliseconds(), 1000);
-    close(other);
-    EXPECT_TRUE(second.Open(u"\\\\.\\COM3"));
 }
 
 TEST_F(SerialPort, ReadReturnsWhenAllArrivedOrAfterItsTimeout)
