@@ -97,26 +97,22 @@ TEST(ModbusReply, CompleteOnlyWhenWholeInPiecesOfAnySize)
     }
 }
 
-TEST(ModbusReply, ExceptionJudgedAtFiveBytes)
+TEST(ModbusReply, ExceptionAtFiveBytesWrongUnitAtTheEndAndAnyFlippedBitCaught)
 {
     XCModBusTransaction transaction = ReadingAll();
-    const std::vector<int> states = Feed(transaction, {0x01, 0x83, 0x02, 0xC0, 0xF1}, 1);
-    EXPECT_EQ(states, (std::vector<int>{1, 1, 1, 1, XCTransactionState::Exception}));
+    EXPECT_EQ(Feed(transaction, {0x01, 0x83, 0x02, 0xC0, 0xF1}, 1), (std::vector<int>{1, 1, 1, 1, XCTransactionState::Exception}));
     EXPECT_EQ(transaction.GetExceptionCode(), 2u);
     // A later normal reply clears the code.
     transaction.BuildReadRequest(0, 67, 3);
     Feed(transaction, ReadReply(3, 67, 134), 139);
     EXPECT_EQ(transaction.GetState(), XCTransactionState::Complete);
     EXPECT_EQ(transaction.GetExceptionCode(), 0u);
-}
-
-TEST(ModbusReply, WrongUnitIsErrorAndAnyFlippedBitIsCaught)
-{
+    // A reply from another unit is judged only at the expected length.
     Bytes fromUnit2 = ReadReply(3, 67, 134);
     fromUnit2[0] = 2;
-    XCModBusTransaction transaction = ReadingAll();
+    transaction.BuildReadRequest(0, 67, 3);
     const std::vector<int> states = Feed(transaction, fromUnit2, 1);
-    EXPECT_EQ(states[137], XCTransactionState::Pending) << "judged only at the expected length";
+    EXPECT_EQ(states[137], XCTransactionState::Pending);
     EXPECT_EQ(states[138], XCTransactionState::Error);
 
     const Bytes good = ReadReply(3, 67, 134);
