@@ -74,17 +74,3 @@ TEST_F(SerialPort, ReadReturnsWhenAllArrivedOrAfterItsTimeout)
     EXPECT_GE(few.Milliseconds(), 54);
     EXPECT_EQ(Bytes(buffer, buffer + received), (Bytes{5, 6, 7}));
 }
-
-TEST_F(SerialPort, StalledLineEndsWriteShortInsteadOfHanging)
-{
-    PtyPort pty(ports.LinkPath(8));
-    platform::SerialPort port;
-    ASSERT_TRUE(OpenRaw(port, u"\\\\.\\COM8"));
-    // Nobody reads the other end, so the line's buffers fill and it stops taking bytes.
-    Bytes lots(1 << 20, 0x55);
-    uint32_t written = 0;
-    Stopwatch watch;
-    EXPECT_FALSE(port.Write(lots.data(), static_cast<uint32_t>(lots.size()), written));
-    EXPECT_LT(written, lots.size());
-    EXPECT_LT(watch.Milliseconds(), 30000);
-}
