@@ -110,7 +110,7 @@ TEST_F(SerialFault, ConfigurationEndsOnAFailedReadStaysOnAFailedWriteAndThenWork
         EXPECT_EQ(LastMessage(), Text(kTextCommunicationError)) << kFaultNames[fault];
         LetALateReplyPass(fault);
 
-        // The voltage goes, the reset fails: the dialog stays, and OK sends both again.
+        // The voltage goes, the reset fails: the dialog stays open, and OK again ends it.
         Stopwatch writeWatch;
         ui_.Paste(IDC_CONFIG_VOLTAGE, u"231");
         ui_.Click(IDC_CONFIG_RESET_MEMORY);
@@ -132,7 +132,7 @@ TEST_F(SerialFault, ConfigurationEndsOnAFailedReadStaysOnAFailedWriteAndThenWork
 TEST_F(SerialFault, DownloadEndsWithACommunicationErrorKeepsItsLinesAndTheNextOneWorks)
 {
     for (LineFault fault : {HangUp, Noise, OtherUnit, Late, Stall}) {
-        // Requests 4 and 5 read the first page's 60 records, 6 selects the second page, 7 reads it.
+        // Request 4 selects the first page, 5 reads its 60 records, 6 selects the second, 7 reads it.
         std::vector<std::string> arguments = Fault(fault, 7);
         arguments.insert(arguments.end(), {"--logs", "70"});
         const auto recorder = StartRecorder(arguments);
@@ -150,7 +150,6 @@ TEST_F(SerialFault, DownloadEndsWithACommunicationErrorKeepsItsLinesAndTheNextOn
             EXPECT_EQ(LastMessage(), Text(healthy ? kTextDownloadComplete : kTextCommunicationError))
                 << kFaultNames[fault];
             EXPECT_EQ(LogLines(), healthy ? 70u : 60u) << kFaultNames[fault];
-            EXPECT_EQ(ReadFile(CsvName("events")), "");
             LetALateReplyPass(fault);
         }
     }
