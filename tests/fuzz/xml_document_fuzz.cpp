@@ -67,12 +67,13 @@ bool SameTree(const XmlElement& a, const XmlElement& b)
     return true;
 }
 
-// Finding a child by its own plain name gives the first child of that name.
+// Finding a child by its own plain name gives the first child of that name (an empty name
+// finds the element itself).
 void Walk(const XmlElement& element)
 {
     for (const auto& child : element.GetChildren()) {
         const std::u16string name(child->GetName().GetData(), child->GetName().GetLength());
-        if (name.find_first_of(u"/?") == std::u16string::npos && name.find(u'\0') == std::u16string::npos) {
+        if (!name.empty() && name.find_first_of(u"/?") == std::u16string::npos && name.find(u'\0') == std::u16string::npos) {
             const XmlElement* found = element.Find(name.c_str());
             FUZZ_CHECK(found != nullptr && SameUnits(found->GetName(), child->GetName()));
         }
