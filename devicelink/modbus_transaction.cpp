@@ -28,6 +28,11 @@ XCModBusTransaction::XCModBusTransaction(uint32_t replyTimeout)
 
 void XCModBusTransaction::BuildReadRequest(uint32_t startRegister, uint32_t count, uint8_t function)
 {
+    // A reply that cannot fit the frame could only ever end in a time-out.
+    if (count > (kFrameSize - 5) / 2) {
+        RefuseRequest();
+        return;
+    }
     BeginRequest(ReadRequest, function, startRegister, count);
     FinishRequest(6, 2 * count + 5);
 }
@@ -35,9 +40,7 @@ void XCModBusTransaction::BuildReadRequest(uint32_t startRegister, uint32_t coun
 void XCModBusTransaction::BuildWriteRequest(uint32_t startRegister, uint32_t count, const uint8_t* data)
 {
     if (count > (kFrameSize - 9) / 2) {
-        state_ = XCTransactionState::Idle;
-        requestLength_ = 0;
-        receivedCount_ = 0;
+        RefuseRequest();
         return;
     }
     BeginRequest(WriteRequest, kWriteMultipleRegisters, startRegister, count);
@@ -45,6 +48,13 @@ void XCModBusTransaction::BuildWriteRequest(uint32_t startRegister, uint32_t cou
     if (count > 0)  // no values may come with a null pointer
         std::memcpy(frame_ + 7, data, 2 * count);
     FinishRequest(7 + 2 * count, 8);
+}
+
+void XCModBusTransaction::RefuseRequest()
+{
+    state_ = XCTransactionState::Idle;
+    requestLength_ = 0;
+    receivedCount_ = 0;
 }
 
 void XCModBusTransaction::BeginRequest(Kind kind, uint8_t function, uint32_t startRegister, uint32_t count)

@@ -10,7 +10,8 @@ public:
 
     explicit XCModBusTransaction(uint32_t replyTimeout);
 
-    // Function 3 or 4: read `count` registers from `startRegister`.
+    // Function 3 or 4: read `count` registers from `startRegister`. Over 189 registers the reply
+    // could not fit the frame: nothing is built and the transaction becomes Idle.
     void BuildReadRequest(uint32_t startRegister, uint32_t count, uint8_t function);
     // Function 16: `data` holds the 2 x count bytes of the values, each big-endian.
     // A request that would not fit the frame (over 187 registers) is not built: the transaction
@@ -38,6 +39,8 @@ public:
 private:
     enum Kind : uint32_t { NothingBuilt = 0, ReadRequest = 1, WriteRequest = 2 };
 
+    // Leaves nothing to send, and no state that reads as a verdict on an earlier request.
+    void RefuseRequest();
     // The unit, function, start and count that both request forms begin with.
     void BeginRequest(Kind kind, uint8_t function, uint32_t startRegister, uint32_t count);
     // Appends the CRC after `lengthBeforeCrc` bytes and awaits the reply.

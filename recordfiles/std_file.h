@@ -114,6 +114,9 @@ private:
     bool WriteBlob(int size);
     // The record's packed time stamp; false without a time-stamp variable that fits the record.
     bool ReadTimeStamp(const unsigned char* record, uint32_t& time) const;
+    // The index entries of the records that pass their checksum, in file order; false when the
+    // walk cannot read on, with the entries found so far.
+    bool CollectIndexEntries(std::vector<XCStdIndexFile::Entry>& entries);
 
     std::unique_ptr<XCStdBlobSource> blobSource_;
     bool indexInUse_ = false;

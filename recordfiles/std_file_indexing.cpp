@@ -1,6 +1,9 @@
 #include "recordfiles/std_file.h"
 #include "recordfiles/std_number_conversion.h"
 
+#include <utility>
+#include <vector>
+
 bool XCStdFile::RebuildIndex()
 {
     index_.Close();
@@ -8,6 +11,16 @@ bool XCStdFile::RebuildIndex()
         return false;
     if (FindRecordVariable(kTimeStampId) < 0)
         return false;
+    std::vector<XCStdIndexFile::Entry> entries;
+    const bool walked = CollectIndexEntries(entries);
+    // What was found before a failure stays indexed.
+    if (!index_.WriteEntries(std::move(entries)) || !walked)
+        return false;
+    return index_.Open(path_.GetData(), readOnly_);
+}
+
+bool XCStdFile::CollectIndexEntries(std::vector<XCStdIndexFile::Entry>& entries)
+{
     const int64_t end = data_.Length();
     if (end < 0 || data_.Seek(headerLength_, platform::File::Origin::Begin) != headerLength_)
         return false;
@@ -18,7 +31,7 @@ bool XCStdFile::RebuildIndex()
         uint32_t time = 0;
         if (VerifyChecksum(checksumType_, record_.data(), recordLength_) && ReadTimeStamp(record_.data(), time) &&
             position <= UINT32_MAX)
-            index_.AddEntry(time, GetSampleInterval() * 1000u, GetRecordKind(), static_cast<uint32_t>(position), false);
+            entries.push_back({time, GetSampleInterval() * 1000u, GetRecordKind(), static_cast<uint32_t>(position)});
         position += recordLength_;
         if (blobLengthPosition_ >= 0) {
             GetValue(blobLengthPosition_, blobLength);
@@ -31,7 +44,7 @@ bool XCStdFile::RebuildIndex()
                 return false;
         }
     }
-    return index_.Open(path_.GetData(), readOnly_);
+    return true;
 }
 
 int XCStdFile::FindRecordByTime(const XCTime& t)

@@ -5,6 +5,7 @@
 #include "recordfiles/record_bytes.h"
 #include "recordfiles/std_file.h"
 
+#include <algorithm>
 #include <vector>
 
 namespace {
@@ -229,6 +230,27 @@ bool XCStdIndexFile::AddEntry(uint32_t time, uint32_t interval, uint32_t kind, u
     if (inserted)
         cache_.number = -1;
     return true;
+}
+
+bool XCStdIndexFile::WriteEntries(std::vector<Entry> entries)
+{
+    if (!file_.IsOpen() || readOnly_ || count_ != 0)
+        return false;
+    std::stable_sort(entries.begin(), entries.end(), KeyLess);
+    entries.erase(std::unique(entries.begin(), entries.end(), EntryEqual), entries.end());
+    // Encoded a block at a time, so the bytes never need a second copy of the whole index.
+    constexpr size_t kBlockEntries = 4096;
+    std::vector<unsigned char> block(kBlockEntries * kEntrySize);
+    bool written = file_.Seek(0, platform::File::Origin::Begin) == 0;
+    for (size_t first = 0; written && first < entries.size(); first += kBlockEntries) {
+        const size_t count = std::min(kBlockEntries, entries.size() - first);
+        for (size_t k = 0; k < count; ++k)
+            EncodeEntry(entries[first + k], block.data() + k * kEntrySize);
+        const int64_t size = static_cast<int64_t>(count * kEntrySize);
+        written = file_.Write(block.data(), static_cast<uint64_t>(size)) == size;
+    }
+    // The bounds cover whatever reached the file, also after a failed write.
+    return Load() && written;
 }
 
 bool XCStdIndexFile::RemoveEntry(uint32_t time, uint32_t interval, uint32_t kind)

@@ -4,6 +4,7 @@
 #include "platform/file.h"
 
 #include <cstdint>
+#include <vector>
 
 // The sorted index beside an STD data file: one 16-byte big-endian entry (time, interval,
 // kind, offset) per indexed record, ordered by (time, interval, kind) without duplicates.
@@ -48,6 +49,10 @@ public:
     int FindByKey(uint32_t time, uint32_t interval);
     // Inserts at the sorted place; refuses a key already present and a read-only index.
     bool AddEntry(uint32_t time, uint32_t interval, uint32_t kind, uint32_t offset, bool flush);
+
+    // Fills an empty index in one pass with these entries in key order. Of entries with equal
+    // keys the first given stays, as AddEntry of each in turn would keep it.
+    bool WriteEntries(std::vector<Entry> entries);
 
     // Takes the entry with this key out again, moving the entries after it down.
     bool RemoveEntry(uint32_t time, uint32_t interval, uint32_t kind);

@@ -58,7 +58,7 @@ TEST(ModbusRequest, FramesOnTheWire)
     EXPECT_EQ(transaction.GetBytesToRead(), 8u);
 }
 
-TEST(ModbusRequest, WriteThatCannotFitTheFrameIsNotBuilt)
+TEST(ModbusRequest, RequestWhoseFramesCannotFitIsNotBuilt)
 {
     XCModBusTransaction transaction(3000);
     const Bytes values(2 * 188, 0xAB);
@@ -71,6 +71,15 @@ TEST(ModbusRequest, WriteThatCannotFitTheFrameIsNotBuilt)
     transaction.BuildWriteRequest(0, 187, values.data());
     EXPECT_EQ(transaction.GetRequestLength(), 383u);
     EXPECT_EQ(transaction.GetState(), XCTransactionState::Pending);
+    // A read of 190 registers would expect a 385-byte reply; above 0xFFFF the frame's count
+    // would not be the count expected.
+    for (uint32_t count : {190u, 0x10000u + 67u}) {
+        transaction.BuildReadRequest(0, count, 4);
+        EXPECT_EQ(transaction.GetState(), XCTransactionState::Idle) << count;
+        EXPECT_EQ(transaction.GetRequestLength(), 0u) << count;
+    }
+    transaction.BuildReadRequest(0, 189, 4);
+    EXPECT_EQ(transaction.GetBytesToRead(), 383u);
 }
 
 TEST(ModbusReply, CompleteOnlyWhenWholeInPiecesOfAnySize)

@@ -1,4 +1,8 @@
+#include "platform/file_system_calls.h"
 #include "tests/recordfiles/std_file_fixture.h"
+
+#include <algorithm>
+#include <random>
 
 using namespace recordtest;
 
@@ -121,4 +125,43 @@ TEST_F(StdIndexRebuild, FindRecordByTimeBeforeTheYearBaseGivesTheFirstRecord)
     EXPECT_EQ(file_.FindRecordByTime(beforeBase), 0);
     ASSERT_TRUE(Open(image.Header()));
     EXPECT_EQ(file_.FindRecordByTime(beforeBase), -1);
+}
+
+TEST_F(StdIndexRebuild, ShuffledRecordsGiveWhatAddingEachInTurnGivesInOnePass)
+{
+    StdImage image;
+    image.headerVariables = {{0x412C, Be16(15)}};
+    image.recordCodes = {0x0139, 0x41DA, 0x4156};  // time stamp, sample interval, kind
+    image.recordLength = 9;
+    const Bytes header = image.Header();
+    Bytes data = header;
+    // Few distinct keys in random order, so many records share a key with an earlier one.
+    XCStdFile::XCStdIndexFile reference;
+    const std::u16string referencePath = folder_.Data("reference.std");
+    ASSERT_TRUE(XCStdFile::XCStdIndexFile::CreateEmpty(referencePath.c_str()));
+    ASSERT_TRUE(reference.Open(referencePath.c_str(), false));
+    std::mt19937 random(7);
+    for (uint32_t i = 0; i < 400; ++i) {
+        const uint32_t time = Packed(6, 1, 1, 0, random() % 50);
+        const uint16_t interval = uint16_t(random() % 2);
+        const uint16_t kindBits = uint16_t(random() % 3 << 12);
+        const Bytes record = image.Record(Concat({Be32(time), Be16(interval), Be16(kindBits)}));
+        reference.AddEntry(time, interval * 1000u, (kindBits >> 12) + 1u, uint32_t(data.size()), false);
+        data.insert(data.end(), record.begin(), record.end());
+    }
+    static int64_t written;
+    written = 0;
+    platform::FileSystem().write = [](int fd, const void* buffer, size_t count) {
+        const ssize_t n = platform::RealFileSystem().write(fd, buffer, count);
+        written += std::max<ssize_t>(n, 0);
+        return n;
+    };
+    const bool opened = Open(data);
+    platform::FileSystem() = platform::RealFileSystem();
+    ASSERT_TRUE(opened);
+    EXPECT_LT(reference.GetCount(), 300);
+    EXPECT_EQ(file_.GetRecordCount(), reference.GetCount());
+    EXPECT_EQ(Index(), ReadBytes(folder_ / "reference.istd"));
+    // Each entry is written once, not once more for every earlier entry that sorts after it.
+    EXPECT_EQ(written, int64_t(Index().size()));
 }
