@@ -14,3 +14,6 @@ run_suite() {
 
 run_suite build-sanitize -DKESTROVANE_SANITIZE=ON
 run_suite build
+
+# Fuzzing: every harness for a bounded time with clang, libFuzzer, ASan and UBSan.
+bash tests/fuzz/run-fuzzers.sh

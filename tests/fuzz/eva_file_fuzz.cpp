@@ -62,7 +62,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 
     XCEvaFile eva;
     {
-        FileFaults faults(failingCall);
+        FileFaults faults;
+        faults.Arm(failingCall);
         if (eva.Open(path.u16string().c_str(), readOnly)) {
             const XCTime first = *eva.GetFirstTime();
             const int found = eva.FindRecordByTime(After(first, searchAfter));

@@ -1,18 +1,16 @@
 #pragma once
-// Makes one file-system call of the platform layer fail with EIO: the Nth counted from the
-// moment it is armed. While it lives every call is counted; its end restores the real calls.
+// Takes over the file-system calls of the platform layer while it lives: once armed, the Nth
+// call from then on fails with EIO. A sync returns at once, as what reaches the disk is not
+// fuzzed and a sync costs milliseconds. Its end restores the real calls.
 #include "platform/file_system_calls.h"
 
 #include <cerrno>
 
 class FileFaults {
 public:
-    // 0 arms nothing.
-    explicit FileFaults(int failingCall)
+    FileFaults()
     {
-        CallsLeft() = failingCall;
-        if (failingCall == 0)
-            return;
+        CallsLeft() = 0;
         platform::FileSystemCalls& calls = platform::FileSystem();
         calls.open = [](const char* path, int flags, mode_t mode) {
             return Fails() ? -1 : Real().open(path, flags, mode);
@@ -27,7 +25,7 @@ public:
             return Fails() ? -1 : Real().lseek(fd, offset, whence);
         };
         calls.ftruncate = [](int fd, off_t length) { return Fails() ? -1 : Real().ftruncate(fd, length); };
-        calls.fsync = [](int fd) { return Fails() ? -1 : Real().fsync(fd); };
+        calls.fsync = [](int) { return Fails() ? -1 : 0; };
         // A failing close still releases the descriptor, as the system's does.
         calls.close = [](int fd) {
             const bool fails = Fails();
@@ -38,6 +36,9 @@ public:
         calls.unlink = [](const char* path) { return Fails() ? -1 : Real().unlink(path); };
         calls.mkdir = [](const char* path, mode_t mode) { return Fails() ? -1 : Real().mkdir(path, mode); };
     }
+    // 0: no call fails.
+    void Arm(int failingCall) { CallsLeft() = failingCall; }
+
     ~FileFaults() { platform::FileSystem() = platform::RealFileSystem(); }
     FileFaults(const FileFaults&) = delete;
     FileFaults& operator=(const FileFaults&) = delete;
@@ -51,7 +52,7 @@ private:
     }
     static bool Fails()
     {
-        if (--CallsLeft() != 0)
+        if (CallsLeft() <= 0 || --CallsLeft() != 0)
             return false;
         errno = EIO;
         return true;

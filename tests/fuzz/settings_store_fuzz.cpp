@@ -40,6 +40,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     const std::string name(nameBytes.begin(), nameBytes.end());
     std::filesystem::create_directories(ScratchFolder::Path() / "Orvastel");
     ScratchFolder::Write(platform::SettingsStorePath(), input.Rest());
+    FileFaults faults;
 
     const Reading language = Language();
     platform::SettingsKey key;
@@ -52,11 +53,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 
     FUZZ_CHECK(key.Create(kKey));
     const std::vector<uint8_t> before = ScratchFolder::Read(platform::SettingsStorePath());
-    bool stored;
-    {
-        FileFaults faults(failingCall);
-        stored = key.SetDword(name, 0x12345678);
-    }
+    faults.Arm(failingCall);
+    const bool stored = key.SetDword(name, 0x12345678);
+    faults.Arm(0);
     if (!stored) {
         // Only a failing call or an empty name is refused, and a refused change leaves the store as it was.
         FUZZ_CHECK(failingCall != 0 || name.empty());

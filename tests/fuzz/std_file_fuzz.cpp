@@ -84,7 +84,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 
     XCStdFile std;
     {
-        FileFaults faults(failingCall);
+        FileFaults faults;
+        faults.Arm(failingCall);
         if (!std.Open(dataPath.u16string().c_str(), readOnly))
             return 0;
         if (checked && !givenIndex)

@@ -44,7 +44,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     const std::string path = ScratchFolder::File("table.stc").string();
     ScratchFolder::Write(path, file);
     XCStringTableFile table;
-    FileFaults faults(failingCall);
+    FileFaults faults;
+    faults.Arm(failingCall);
     const bool loaded = table.Load(path.c_str());
     if (failingCall == 0 && (flags & 1) && file.size() >= 4) {
         // A sealed index that the file holds whole always loads.

@@ -109,12 +109,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     document.SetFileName(XCStringW(fileName.c_str()));
     XmlDocument reloaded;
     reloaded.SetFileName(document.GetFileName());
-    bool saved, loaded;
-    {
-        FileFaults faults(failingCall);
-        saved = document.Save();
-        loaded = saved && reloaded.Load();
-    }
+    FileFaults faults;
+    faults.Arm(failingCall);
+    const bool saved = document.Save();
+    const bool loaded = saved && reloaded.Load();
+    faults.Arm(0);
     // A failed save leaves the old file as it was.
     FUZZ_CHECK(saved || ScratchFolder::Read(file) == before);
     if (failingCall == 0) {
