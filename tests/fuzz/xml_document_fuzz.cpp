@@ -33,13 +33,14 @@ bool Writable(const XCStringW& s)
 }
 
 // The file format cannot bring back a name with a character that the writer escapes, nor one
-// that ends in '/'; everything else must survive a save and a load.
+// that begins with '/' (its start tag reads as an end tag) or ends in '/' (it reads as an empty
+// element); everything else must survive a save and a load.
 bool ReadsBackTheSame(const XmlElement& element)
 {
     const XCStringW& name = element.GetName();
     if (!Writable(name) || !Writable(element.GetText(u"")))
         return false;
-    if (name.GetLength() > 0 && name.GetData()[name.GetLength() - 1] == u'/')
+    if (name.GetLength() > 0 && (name.GetData()[0] == u'/' || name.GetData()[name.GetLength() - 1] == u'/'))
         return false;
     for (int32_t i = 0; i < name.GetLength(); ++i)
         if (std::u16string(u"&<>\"'").find(name.GetData()[i]) != std::u16string::npos)
