@@ -129,15 +129,20 @@ void StdFiles(const std::filesystem::path& root)
     blobs.headerVariables.push_back({0x31E9, Bytes{1}});
     blobs.text2 = "CA";
     blobs.countsInBytes = true;
+    recordtest::StdImage counted = plain;  // the interval from a count of samples and a rate
+    counted.recordCodes = {0x0139, 0x416A, 0x4157, 0x5156};
+    counted.recordLength = 11;
 
     Bytes inOrder = plain.Header();
     Bytes descending = plain.Header();
     Bytes withBlobs = blobs.Header();
+    Bytes withCounts = counted.Header();
     for (int minute = 0; minute < 10; ++minute) {
         const Bytes stamp = Be32(Packed(6, 3, 1, 10, minute));
         inOrder = Concat({inOrder, plain.Record(Concat({stamp, Be16(1), Be16(0x3005)}))});
         descending = Concat({descending, plain.Record(Concat({Be32(Packed(6, 3, 1, 10, 59 - minute)), Be16(2)}))});
         withBlobs = Concat({withBlobs, blobs.Record(Concat({stamp, Be16(uint16_t(minute % 3))})), Bytes(minute % 3, 'b')});
+        withCounts = Concat({withCounts, counted.Record(Concat({stamp, Be16(10), Be16(uint16_t(minute * 10)), Be16(0xF000)}))});
     }
     const Bytes noIndex = Concat({Be16(0), Be16(90), Be32(240), Bytes{2}, Be32(0x00001000), Be32(16)});
     const Bytes index = BuiltIndex(inOrder);
@@ -145,6 +150,7 @@ void StdFiles(const std::filesystem::path& root)
     seeds.Add(Concat({Bytes{8, 0}, Be16(uint16_t(index.size())), index, Be16(90), Be32(240), Bytes{0}, inOrder}));
     seeds.Add(Concat({Bytes{0, 0}, noIndex, descending}));
     seeds.Add(Concat({Bytes{0, 0}, noIndex, withBlobs}));
+    seeds.Add(Concat({Bytes{0, 0}, noIndex, withCounts}));
     seeds.Add(Concat({Bytes{0, 12}, noIndex, inOrder}));
 }
 

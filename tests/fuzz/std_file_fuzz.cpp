@@ -109,6 +109,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         if (std.RebuildIndex() && checked)
             CheckIndex(std, dataPath, indexPath);
         const XCTime* first = std.GetFirstTime();
+        std.GetLastTime();
         const XCTime from(first->IsValid() ? first->GetSeconds() + fromAfter : fromAfter, 0);
         const XCTime to(from.GetSeconds() + toAfter, 0);
         std.FindRecordByTime(from);
