@@ -97,8 +97,9 @@ std::unique_ptr<XmlElement> XmlDocument::ParseElement(const char*& cursor, int d
     if (tagEnd == nullptr)
         return nullptr;
 
-    XCStringW tag;
-    Utf8ToWideN(tag, tagStart, static_cast<int32_t>(tagEnd - tagStart));
+    const int32_t tagLength = static_cast<int32_t>(tagEnd - tagStart);
+    XCStringW tag(tagLength > kLongText ? XCStringW::Growth::Large : XCStringW::Growth::Small);
+    Utf8ToWideN(tag, tagStart, tagLength);
     XCStringW name = tag;
     XCStringW attributes;
     bool empty = false;

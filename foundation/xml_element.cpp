@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <iterator>
 #include <string>
 
 namespace {
@@ -21,18 +22,13 @@ XCStringW Units(const char16_t* first, const char16_t* end)
     return copy;
 }
 
-int32_t FirstIndexOf(const XCStringW& text, char16_t unit)
-{
-    const char16_t* end = text.GetData() + text.GetLength();
-    const char16_t* found = std::find(text.GetData(), end, unit);
-    return found == end ? -1 : static_cast<int32_t>(found - text.GetData());
-}
-
+// The writer's scratch strings take the large reserve, so a long text is not copied over and
+// over while it is converted.
 void AppendEscaped(XCStringA& out, const XCStringW& text)
 {
-    XCStringA utf8;
+    XCStringA utf8(XCStringA::Growth::Large);
     WideToUtf8(utf8, text);
-    XCStringA escaped;
+    XCStringA escaped(XCStringA::Growth::Large);
     XmlEscape(escaped, utf8);
     out.Append(escaped);
 }
@@ -169,31 +165,35 @@ void XmlElement::SetAttribute(const XCStringW& name, const XCStringW& value)
 
 void XmlElement::ParseAttributes(XmlElement* element, const XCStringW& text)
 {
-    XCStringW rest = text;
-    while (rest.GetLength() > 0) {
-        rest.Trim();
-        const int32_t equals = FirstIndexOf(rest, u'=');
-        if (equals < 0)
+    // One walk over the text: the rest after each attribute is never copied or searched whole.
+    const char16_t* at = text.GetData();
+    const char16_t* end = at + text.GetLength();
+    while (end > at && IsXCStringSpace(end[-1]))
+        --end;
+    const std::reverse_iterator<const char16_t*> fromEnd(end), beforeStart(at);
+    const auto lastDoubleQuote = std::find(fromEnd, beforeStart, u'"');
+    auto doubleQuoteFrom = [&](const char16_t* p) {
+        return lastDoubleQuote != beforeStart && p < lastDoubleQuote.base();
+    };
+    while (at < end) {
+        while (at < end && IsXCStringSpace(*at))
+            ++at;
+        const char16_t* equals = std::find(at, end, u'=');
+        if (equals == end)
             return;
-        XCStringW name;
-        rest.Mid(name, 0, equals);
-        rest.Mid(rest, equals + 1, rest.GetLength());
+        const XCStringW name = Units(at, equals);
+        at = equals + 1;
 
         // A double quote anywhere asks for a double-quoted value, else a single quote for a
         // single-quoted one; either way the value ends at the first double quote, if any.
-        const char16_t opening = FirstIndexOf(rest, u'"') >= 0 ? u'"' : u'\'';
-        if (rest.GetLength() == 0 || rest.GetData()[0] != opening)
+        if (at == end || *at != (doubleQuoteFrom(at) ? u'"' : u'\''))
             return;
-        rest.Mid(rest, 1, rest.GetLength());
-        int32_t closing = FirstIndexOf(rest, u'"');
-        if (closing < 0)
-            closing = FirstIndexOf(rest, u'\'');
-        if (closing < 0)
+        ++at;
+        const char16_t* closing = doubleQuoteFrom(at) ? std::find(at, end, u'"') : std::find(at, end, u'\'');
+        if (closing == end)
             return;
-        XCStringW value;
-        rest.Mid(value, 0, closing);
-        element->SetAttribute(name, value);
-        rest.Mid(rest, closing + 1, rest.GetLength());
+        element->SetAttribute(name, Units(at, closing));
+        at = closing + 1;
     }
 }
 
@@ -203,12 +203,13 @@ void XmlElement::Write(XCStringA& out) const
     AppendEscaped(out, *name_);
     for (const auto& [name, value] : attributes_) {
         // Attribute names and values go out unescaped, as they were read.
-        XCStringW piece(u" ");
+        XCStringW piece(XCStringW::Growth::Large);
+        piece.AppendChar(u' ');
         piece.Append(name);
         piece.Append(u"=\"");
         piece.Append(value);
         piece.AppendChar(u'"');
-        XCStringA utf8;
+        XCStringA utf8(XCStringA::Growth::Large);
         WideToUtf8(utf8, piece);
         out.Append(utf8);
     }

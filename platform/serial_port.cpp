@@ -4,6 +4,7 @@
 #include <chrono>
 #include <cstdlib>
 #include <fcntl.h>
+#include <linux/serial.h>
 #include <poll.h>
 #include <sys/file.h>
 #include <sys/ioctl.h>
@@ -80,6 +81,27 @@ void SetModemLine(int fd, int line, bool on)
     (void)::ioctl(fd, on ? TIOCMBIS : TIOCMBIC, &line);
 }
 
+// USB adapters hold received bytes up to 16 ms unless asked for low latency. True when this
+// open turned it on; a driver or pseudo-terminal without the request is left as it is.
+bool RequestLowLatency(int fd)
+{
+    struct serial_struct serial;
+    if (::ioctl(fd, TIOCGSERIAL, &serial) != 0 || (serial.flags & ASYNC_LOW_LATENCY) != 0) {
+        return false;
+    }
+    serial.flags |= ASYNC_LOW_LATENCY;
+    return ::ioctl(fd, TIOCSSERIAL, &serial) == 0;
+}
+
+void EndLowLatency(int fd)
+{
+    struct serial_struct serial;
+    if (::ioctl(fd, TIOCGSERIAL, &serial) == 0) {
+        serial.flags &= ~ASYNC_LOW_LATENCY;
+        (void)::ioctl(fd, TIOCSSERIAL, &serial);
+    }
+}
+
 int MillisecondsUntil(Clock::time_point deadline)
 {
     const auto left = deadline - Clock::now();
@@ -133,6 +155,7 @@ bool SerialPort::Open(const char16_t* portName)
         return false;
     }
     (void)::ioctl(fd, TIOCEXCL);
+    lowLatencyRequested_ = RequestLowLatency(fd);
     fd_ = fd;
     timeouts_ = SerialReadTimeouts();
     return true;
@@ -142,6 +165,10 @@ void SerialPort::Close()
 {
     if (!IsOpen()) {
         return;
+    }
+    if (lowLatencyRequested_) {
+        EndLowLatency(fd_);
+        lowLatencyRequested_ = false;
     }
     (void)::ioctl(fd_, TIOCNXCL);
     ::close(fd_);

@@ -39,11 +39,12 @@ public:
     SerialPort(const SerialPort&) = delete;
     SerialPort& operator=(const SerialPort&) = delete;
 
-    // Opens the device of a "\\.\COMn" name in raw mode; false when it is missing, not a
-    // terminal or held by someone else.
+    // Opens the device of a "\\.\COMn" name in raw mode, asking the driver for low latency
+    // where it offers it; false at once when the device is missing, not a terminal or held by
+    // someone else.
     bool Open(const char16_t* portName);
     bool IsOpen() const { return fd_ >= 0; }
-    // Closes the port when open; does nothing otherwise.
+    // Closes the port when open, giving back the latency it had; does nothing otherwise.
     void Close();
 
     bool SetLineSettings(const SerialLineSettings& settings);
@@ -60,6 +61,7 @@ public:
 
 private:
     int fd_ = -1;
+    bool lowLatencyRequested_ = false;
     SerialReadTimeouts timeouts_;
 };
 

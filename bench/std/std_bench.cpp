@@ -1,8 +1,8 @@
 // Measures STD files: appending records one by one (each index entry flushed to disk), rebuilding
 // the index of a large file, the index reads of one search by time, and pruning the first half.
 #include "bench/support/measurement.h"
+#include "bench/support/std_bench_file.h"
 #include "recordfiles/std_file.h"
-#include "tests/recordfiles/record_test_files.h"
 
 #include <cstdio>
 #include <cstdlib>
@@ -38,18 +38,8 @@ int main(int argc, char** argv)
     const std::string appendedPath = folder + "/appended.std";
     const std::u16string wideAppended(appendedPath.begin(), appendedPath.end());
 
-    StdImage image;
-    image.headerVariables = {{0x412C, Be16(15)}};
-    image.recordCodes = {0x0139, 0x41DA, 0x4005};
-    image.recordLength = 9;
-    Bytes data = image.Header();
-    for (int i = 0; i < kRecords; ++i) {
-        const XCTime t = StampOf(i);
-        const Bytes record = image.Record(Concat({Be32(uint32_t(XCTime::Pack(2015, t.ToDouble()))), Be16(60), Be16(uint16_t(i))}));
-        data.insert(data.end(), record.begin(), record.end());
-    }
-    WriteBytes(path, data);
-    WriteBytes(appendedPath, image.Header());
+    WriteBytes(path, BenchStdFile(kRecords, StampOf));
+    WriteBytes(appendedPath, BenchStdImage().Header());
 
     XCStdFile file;
     const double appendSeconds = Seconds([&] {

@@ -241,3 +241,25 @@ TEST_F(XmlSaveTest, FailedSaveLeavesTheOldFileWholeAndMissingFoldersAreMade)
     EXPECT_FALSE(empty.Save());
     EXPECT_FALSE(platform::FileExists(PathOf("rootless.xcfg")));
 }
+
+TEST_F(XmlSaveTest, ManyAttributesAndALongTextRoundTrip)
+{
+    // Sizes that took many seconds while each attribute copied the rest of its tag and each
+    // converted text grew 255 units at a time.
+    std::string tag = "<config";
+    for (int i = 0; i < 80000; ++i)
+        tag += " a" + std::to_string(i) + "='" + std::to_string(i) + "'";
+    XmlDocument parsed;
+    ASSERT_TRUE(parsed.Parse((tag + "></config>").c_str()));
+    EXPECT_EQ(parsed.GetRoot()->GetAttributes().size(), 80000u);
+    EXPECT_EQ(AttributeOf(*parsed.GetRoot(), u"a79999"), u"79999");
+    std::u16string text(8 << 20, u'x');
+    for (size_t i = 0; i < text.size(); i += 4096)
+        text[i] = u'&';
+    document_.GetRoot()->SetChildText(u"productName", OwnedW(text));
+    ASSERT_TRUE(document_.Save());
+    XmlDocument loaded;
+    loaded.SetFileName(FileName(path_));
+    ASSERT_TRUE(loaded.Load());
+    EXPECT_TRUE(U16(loaded.GetRoot()->GetText(u"productName")) == text);
+}

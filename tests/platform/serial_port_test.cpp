@@ -6,6 +6,8 @@
 
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
+#include <sys/file.h>
 #include <sys/wait.h>
 
 using testsupport::Bytes;
@@ -52,7 +54,7 @@ TEST_F(SerialPort, PortNumberNamesLinkOrTtySAndOtherNamesNothing)
     EXPECT_FALSE(port.IsOpen());
 }
 
-TEST_F(SerialPort, SecondOpenRefusedInThisAndAnotherProcessUntilClosed)
+TEST_F(SerialPort, SecondOpenRefusedAtOnceWhileHeldOrLockedElsewhere)
 {
     PtyPort pty(ports.LinkPath(3));
     platform::SerialPort first;
@@ -68,7 +70,14 @@ TEST_F(SerialPort, SecondOpenRefusedInThisAndAnotherProcessUntilClosed)
     EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "another process opened a held port";
 
     first.Close();
+    // Another program's lock on the device refuses the open at once, not after a wait.
+    const int other = open(ports.LinkPath(3).c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+    ASSERT_EQ(flock(other, LOCK_EX | LOCK_NB), 0);
     platform::SerialPort second;
+    Stopwatch refused;
+    EXPECT_FALSE(second.Open(u"\\\\.\\COM3"));
+    EXPECT_LT(refused.Milliseconds(), 1000);
+    close(other);
     EXPECT_TRUE(second.Open(u"\\\\.\\COM3"));
 }
 

@@ -1,7 +1,6 @@
 #include "platform/file_system_calls.h"
 #include "tests/recordfiles/std_file_fixture.h"
 
-#include <algorithm>
 #include <random>
 
 using namespace recordtest;
@@ -127,41 +126,33 @@ TEST_F(StdIndexRebuild, FindRecordByTimeBeforeTheYearBaseGivesTheFirstRecord)
     EXPECT_EQ(file_.FindRecordByTime(beforeBase), -1);
 }
 
-TEST_F(StdIndexRebuild, ShuffledRecordsGiveWhatAddingEachInTurnGivesInOnePass)
+TEST_F(StdIndex, RebuildOfShuffledRecordsGivesWhatAddingEachInTurnGivesInOnePass)
 {
     StdImage image;
     image.headerVariables = {{0x412C, Be16(15)}};
     image.recordCodes = {0x0139, 0x41DA, 0x4156};  // time stamp, sample interval, kind
     image.recordLength = 9;
-    const Bytes header = image.Header();
-    Bytes data = header;
+    Bytes data = image.Header();
+    const std::u16string reference = folder_.Data("reference.std");
+    ASSERT_TRUE(XCStdFile::XCStdIndexFile::CreateEmpty(reference.c_str()) && index_.Open(reference.c_str(), false));
     // Few distinct keys in random order, so many records share a key with an earlier one.
-    XCStdFile::XCStdIndexFile reference;
-    const std::u16string referencePath = folder_.Data("reference.std");
-    ASSERT_TRUE(XCStdFile::XCStdIndexFile::CreateEmpty(referencePath.c_str()));
-    ASSERT_TRUE(reference.Open(referencePath.c_str(), false));
     std::mt19937 random(7);
-    for (uint32_t i = 0; i < 400; ++i) {
-        const uint32_t time = Packed(6, 1, 1, 0, random() % 50);
-        const uint16_t interval = uint16_t(random() % 2);
-        const uint16_t kindBits = uint16_t(random() % 3 << 12);
-        const Bytes record = image.Record(Concat({Be32(time), Be16(interval), Be16(kindBits)}));
-        reference.AddEntry(time, interval * 1000u, (kindBits >> 12) + 1u, uint32_t(data.size()), false);
-        data.insert(data.end(), record.begin(), record.end());
+    for (int i = 0; i < 400; ++i) {
+        const uint32_t time = Packed(6, 1, 1, 0, random() % 50), interval = random() % 2, kind = random() % 3;
+        index_.AddEntry(time, interval * 1000, kind + 1, uint32_t(data.size()), false);
+        data = Concat({data, image.Record(Concat({Be32(time), Be16(uint16_t(interval)), Be16(uint16_t(kind << 12))}))});
     }
-    static int64_t written;
-    written = 0;
+    static int64_t written = 0;
     platform::FileSystem().write = [](int fd, const void* buffer, size_t count) {
         const ssize_t n = platform::RealFileSystem().write(fd, buffer, count);
-        written += std::max<ssize_t>(n, 0);
+        written += n > 0 ? n : 0;
         return n;
     };
     const bool opened = Open(data);
     platform::FileSystem() = platform::RealFileSystem();
     ASSERT_TRUE(opened);
-    EXPECT_LT(reference.GetCount(), 300);
-    EXPECT_EQ(file_.GetRecordCount(), reference.GetCount());
+    EXPECT_LT(index_.GetCount(), 300);
     EXPECT_EQ(Index(), ReadBytes(folder_ / "reference.istd"));
-    // Each entry is written once, not once more for every earlier entry that sorts after it.
+    // Each entry is written once, not again for every earlier entry that sorts after it.
     EXPECT_EQ(written, int64_t(Index().size()));
 }
