@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Builds and runs the whole suite twice: with AddressSanitizer and UndefinedBehaviorSanitizer, then normally.
+# Builds and runs the whole suite with AddressSanitizer and UndefinedBehaviorSanitizer and normally, the
+# threaded tests under ThreadSanitizer, and every fuzz harness for a bounded time.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 jobs=$(nproc)
@@ -24,3 +25,6 @@ cmake --build build-tsan -j "$jobs" --target app_download_test app_progress_dial
     -R '^((Download|ProgressDialog|ProgressBar)\.|SerialFault\.Download)')
 
 run_suite build
+
+# Fuzzing: every harness for a bounded time with clang, libFuzzer, ASan and UBSan.
+bash tests/fuzz/run-fuzzers.sh
