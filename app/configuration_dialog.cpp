@@ -8,7 +8,6 @@
 #include "app/text_ids.h"
 #include "devicelink/modbus_transaction.h"
 #include "devicelink/rs_device_connection.h"
-#include "foundation/xml_document.h"
 #include "platform/c_locale_format.h"
 #include "platform/ui/message_box.h"
 #include "platform/ui/ui_constants.h"
@@ -69,13 +68,8 @@ bool WriteRegisters(XCRSDeviceConnection& connection, XCModBusTransaction& trans
 }  // namespace
 
 KestrovaneConfigurationDlg::KestrovaneConfigurationDlg(int port)
-    : Dialog(kConfigurationDialogTemplate), port_(port)
+    : Dialog(kConfigurationDialogTemplate), icon_(LoadConfiguredDialogIcon()), port_(port)
 {
-    XCStringW iconFile;
-    XmlDocument configuration;
-    if (configuration.LoadDefault() && configuration.GetRoot())
-        iconFile = configuration.GetRoot()->GetText(u"icono");
-    icon_ = LoadDialogIcon(iconFile);
 }
 
 bool KestrovaneConfigurationDlg::OnInitDialog()

@@ -2,6 +2,7 @@
 
 #include "app/resource_ids.h"
 #include "foundation/file_system_path.h"
+#include "foundation/xml_document.h"
 
 #include <algorithm>
 #include <string>
@@ -15,4 +16,13 @@ platform::ui::Icon LoadDialogIcon(const XCStringW& fileName)
     if (icon.IsEmpty())
         icon = platform::ui::LoadIconResource(IDR_MAINFRAME);
     return icon;
+}
+
+platform::ui::Icon LoadConfiguredDialogIcon()
+{
+    XCStringW iconFile;
+    XmlDocument configuration;
+    if (configuration.LoadDefault() && configuration.GetRoot())
+        iconFile = configuration.GetRoot()->GetText(u"icono");
+    return LoadDialogIcon(iconFile);
 }

@@ -11,7 +11,6 @@
 #include "app/text_ids.h"
 #include "devicelink/rs_device_connection.h"
 #include "foundation/path_utilities.h"
-#include "foundation/xml_document.h"
 #include "platform/settings_store.h"
 #include "platform/tick_clock.h"
 #include "platform/ui/message_box.h"
@@ -42,13 +41,9 @@ bool StoreDownloadPath(const XCStringW& path)
 
 }  // namespace
 
-KestrovaneDownloadDlg::KestrovaneDownloadDlg(int port) : Dialog(kDownloadDialogTemplate), port_(port)
+KestrovaneDownloadDlg::KestrovaneDownloadDlg(int port)
+    : Dialog(kDownloadDialogTemplate), icon_(LoadConfiguredDialogIcon()), port_(port)
 {
-    XCStringW iconFile;
-    XmlDocument configuration;
-    if (configuration.LoadDefault() && configuration.GetRoot())
-        iconFile = configuration.GetRoot()->GetText(u"icono");
-    icon_ = LoadDialogIcon(iconFile);
 }
 
 bool KestrovaneDownloadDlg::OnInitDialog()

@@ -45,7 +45,8 @@ void XCModBusTransaction::BuildWriteRequest(uint32_t startRegister, uint32_t cou
     }
     BeginRequest(WriteRequest, kWriteMultipleRegisters, startRegister, count);
     frame_[6] = static_cast<uint8_t>(2 * count);
-    std::memcpy(frame_ + 7, data, 2 * count);
+    if (count > 0)  // no values may come with a null pointer
+        std::memcpy(frame_ + 7, data, 2 * count);
     FinishRequest(7 + 2 * count, 8);
 }
 

@@ -337,7 +337,8 @@ bool SettingsKey::SetDword(const std::string& name, uint32_t value)
 
 bool SettingsKey::SetValue(const std::string& name, SettingType type, const std::vector<uint8_t>& data)
 {
-    if (!open_)
+    // The store's text form has no word for an empty name: such a line would damage the whole store.
+    if (!open_ || name.empty())
         return false;
     Store store;
     if (!ReadStore(store))

@@ -35,7 +35,7 @@ public:
     bool SetString(const std::string& name, const std::u16string& value,
                    SettingType type = SettingType::String);
     bool SetDword(const std::string& name, uint32_t value);
-    // Stores data of any type exactly as given.
+    // Stores data of any type exactly as given. A value needs a name: an empty one is refused.
     bool SetValue(const std::string& name, SettingType type, const std::vector<uint8_t>& data);
 
 private:

@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Builds and runs the whole suite twice: with AddressSanitizer and UndefinedBehaviorSanitizer, then normally.
+# Builds and runs the whole suite with AddressSanitizer and UndefinedBehaviorSanitizer and normally, the
+# threaded tests under ThreadSanitizer, and every fuzz harness for a bounded time.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 jobs=$(nproc)
@@ -15,11 +16,15 @@ run_suite() {
 run_suite build-sanitize -DKESTROVANE_SANITIZE=ON
 
 # The download worker shares its context and the progress dialog's fields with the user-interface
-# thread: the download and progress tests under ThreadSanitizer (only their targets are built).
+# thread: the download and progress tests, with the download's line faults, under ThreadSanitizer
+# (only their targets are built).
 cmake -S . -B build-tsan -DKESTROVANE_WERROR=ON -DKESTROVANE_TSAN=ON
 cmake --build build-tsan -j "$jobs" --target app_download_test app_progress_dialog_test \
-    recorder-sim language_files
+    app_serial_fault_test recorder-sim language_files
 (cd build-tsan && TSAN_OPTIONS=halt_on_error=1 ctest --output-on-failure -j "$jobs" --timeout 300 \
-    -R '^(Download|ProgressDialog|ProgressBar)\.')
+    -R '^((Download|ProgressDialog|ProgressBar)\.|SerialFault\.Download)')
 
 run_suite build
+
+# Fuzzing: every harness for a bounded time with clang, libFuzzer, ASan and UBSan.
+bash tests/fuzz/run-fuzzers.sh

@@ -7,6 +7,7 @@ apt-get install -y --no-install-recommends \
     cmake g++ make pkg-config python3 \
     libgtest-dev libgmock-dev \
     libmodbus-dev \
+    clang libclang-rt-14-dev llvm \
     libwxgtk3.2-dev xvfb xauth x11-utils xdotool imagemagick \
     locales tzdata
 # A Spanish locale, to prove that numbers keep their decimal point whatever the user's locale.

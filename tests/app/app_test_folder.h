@@ -7,6 +7,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
+#include <ctime>
 #include <fstream>
 #include <map>
 #include <sstream>
@@ -37,6 +39,17 @@ protected:
         std::stringstream text;
         text << std::ifstream(folder_ + "/" + name, std::ios::binary).rdbuf();
         return text.str();
+    }
+    // The name a download gives today's CSV file of `kind` ("logs" or "events").
+    static std::string CsvName(const char* kind)
+    {
+        const time_t now = time(nullptr);
+        tm local;
+        localtime_r(&now, &local);
+        char name[64];
+        std::snprintf(name, sizeof name, "%s_%02d%02d%04d.csv", kind, local.tm_mday, local.tm_mon + 1,
+                      local.tm_year + 1900);
+        return name;
     }
     static std::u16string Text(uint16_t id)
     {

@@ -9,7 +9,6 @@
 
 #include <cerrno>
 #include <cstdlib>
-#include <ctime>
 #include <memory>
 #include <sys/stat.h>
 
@@ -52,16 +51,6 @@ protected:
         EXPECT_EQ(dialog.DoModal(), IDOK);
         EXPECT_EQ(ui_.Failure(), "");
         return ui_.MessageBoxes().empty() ? u"" : ui_.MessageBoxes().back().text;
-    }
-    static std::string CsvName(const char* kind)
-    {
-        const time_t now = time(nullptr);
-        tm local;
-        localtime_r(&now, &local);
-        char name[64];
-        std::snprintf(name, sizeof name, "%s_%02d%02d%04d.csv", kind, local.tm_mday, local.tm_mon + 1,
-                      local.tm_year + 1900);
-        return name;
     }
     std::string Path(const char* kind) const { return folder_ + "/" + CsvName(kind); }
     bool Exists(const char* kind) const

@@ -218,6 +218,19 @@ TEST_F(RecorderSim, HangUpMidReplyThenServesANewLineAtTheSameLink)
     EXPECT_EQ(Exchange(ReadRequest(3, 0, 67), 139).size(), 139u);
 }
 
+TEST_F(RecorderSim, StalledLineTakesNothingUntilThePortCloses)
+{
+    Start({"--fault", "stall@2"});
+    EXPECT_EQ(Exchange(ReadRequest(3, 0, 2), 9).size(), 9u);
+    uint32_t written = 0;
+    EXPECT_FALSE(port.Write(kDefaultCommand.data(), 8, written));
+    EXPECT_EQ(written, 0u);
+    port.Close();
+    ASSERT_TRUE(port.Open(u"\\\\.\\COM9"));
+    EXPECT_EQ(Exchange(ReadRequest(3, 0, 2), 9).size(), 9u);
+    EXPECT_EQ(sim->Requests().size(), 2u);
+}
+
 TEST_F(RecorderSim, PublishesOverAStaleLinkRemovesItOnStopAndFailsFastOnBadArguments)
 {
     ASSERT_EQ(symlink("/nonexistent/tty", ports.LinkPath(9).c_str()), 0);

@@ -14,6 +14,7 @@
 #include <fcntl.h>
 #include <poll.h>
 #include <string>
+#include <sys/inotify.h>
 #include <sys/stat.h>
 #include <termios.h>
 #include <unistd.h>
@@ -57,6 +58,10 @@ const char kUsage[] =
     "                           late:MS               reply MS milliseconds late\n"
     "                           hang-up               send half the reply, then hang up; a new\n"
     "                                                 pseudo-terminal is then published at PATH\n"
+    "                           stall                 from the reply before the K-th request (from\n"
+    "                                                 the start for K = 1) until the program closes\n"
+    "                                                 the port, the line takes no bytes: the request\n"
+    "                                                 never arrives; without @K, no request ever does\n"
     "                         wrong-unit, bad-crc and exception do not affect \"#DEFAULT\".\n"
     "  --help                 show this text\n"
     "\n"
@@ -94,7 +99,7 @@ void OnStopSignal(int)
     gStopRequested = 1;
 }
 
-enum class FaultKind { None, NoReply, WrongUnit, BadCrc, Exception, Split, Garbage, Late, HangUp };
+enum class FaultKind { None, NoReply, WrongUnit, BadCrc, Exception, Split, Garbage, Late, HangUp, Stall };
 
 struct Fault {
     FaultKind kind = FaultKind::None;
@@ -188,6 +193,7 @@ bool ParseFault(std::string text, Fault* fault)
         {"bad-crc", FaultKind::BadCrc, 0},   {"exception", FaultKind::Exception, 1},
         {"split", FaultKind::Split, 2},      {"garbage", FaultKind::Garbage, 1},
         {"late", FaultKind::Late, 1},        {"hang-up", FaultKind::HangUp, 0},
+        {"stall", FaultKind::Stall, 0},
     };
     for (const FaultForm& form : forms) {
         if (parts[0] != form.name) continue;
@@ -543,6 +549,9 @@ class Port {
     void Close();
     void Unpublish();
     int Master() const { return master_; }
+    const std::string& SlaveName() const { return slaveName_; }
+    // Stops or restarts what the program's side sends, as a line held off would.
+    bool HoldProgramOutput(bool hold) const { return tcflow(slave_, hold ? TCOOFF : TCOON) == 0; }
 
   private:
     bool Create();
@@ -629,6 +638,8 @@ class Server {
   private:
     bool TakeFrame(bool gapPassed, Bytes* frame);
     bool Handle(const Bytes& request);
+    bool StallBefore(unsigned request);
+    bool AwaitStallEnd();
     void LogRequest(const Bytes& request) const;
     const Fault& FaultFor(unsigned request) const;
     bool Transmit(const uint8_t* data, size_t count);
@@ -640,12 +651,19 @@ class Server {
     sigset_t* openMask_;
     Bytes pending_;
     unsigned requestCount_ = 0;
+    int closeWatch_ = -1;  // while stalled: tells when the program closes the port
+    unsigned stalledBefore_ = 0;
 };
 
 bool Server::Run()
 {
+    if (!StallBefore(1)) return false;
     Instant lastByte = Now();
     while (!gStopRequested) {
+        if (closeWatch_ >= 0) {
+            if (!AwaitStallEnd()) return false;
+            continue;
+        }
         Instant gapEnd = AddNanoseconds(lastByte, kResyncGapNanoseconds);
         bool readable = false;
         if (!WaitFor(port_.Master(), pending_.empty() ? nullptr : &gapEnd, openMask_, &readable)) break;
@@ -667,6 +685,37 @@ bool Server::Run()
         }
     }
     return true;
+}
+
+// Holds the line off when `request` is to stall. The watch is set before the reply that comes
+// first leaves, so that no close of the port after it is missed.
+bool Server::StallBefore(unsigned request)
+{
+    const Fault& fault = FaultFor(request);
+    if (fault.kind != FaultKind::Stall || closeWatch_ >= 0 || (fault.request != 0 && stalledBefore_ == request)) {
+        return true;
+    }
+    closeWatch_ = inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
+    if (closeWatch_ < 0 || inotify_add_watch(closeWatch_, port_.SlaveName().c_str(), IN_CLOSE_WRITE) < 0 ||
+        !port_.HoldProgramOutput(true)) {
+        std::perror("recorder-sim: stall");
+        return false;
+    }
+    stalledBefore_ = request;
+    return true;
+}
+
+bool Server::AwaitStallEnd()
+{
+    bool closed = false;
+    if (!WaitFor(closeWatch_, nullptr, openMask_, &closed) || !closed) return true;
+    close(closeWatch_);
+    closeWatch_ = -1;
+    if (!port_.HoldProgramOutput(false)) {
+        std::perror("recorder-sim: stall end");
+        return false;
+    }
+    return StallBefore(requestCount_ + 1);
 }
 
 // A request ends at the length its own header gives; anything else ends at a silence gap.
@@ -754,6 +803,7 @@ bool Server::Handle(const Bytes& request)
 {
     ++requestCount_;
     LogRequest(request);
+    if (!StallBefore(requestCount_ + 1)) return false;
     const Fault& fault = FaultFor(requestCount_);
     bool ascii = request[0] == kAsciiCommand[0];
     Bytes reply;

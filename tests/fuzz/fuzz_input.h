@@ -1,0 +1,45 @@
+#pragma once
+// The bytes of one fuzz input, taken from the front as the harness needs them: a few control
+// values first, then the rest as a file's or a line's bytes. Past the end every value reads 0.
+#include <cstddef>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <vector>
+
+// A broken promise of the code under test: reported and ended as a crash, so that the fuzzer
+// keeps the input and the replay test fails on it.
+#define FUZZ_CHECK(condition)                                                              \
+    do {                                                                                   \
+        if (!(condition)) {                                                                \
+            std::fprintf(stderr, "%s:%d: check failed: %s\n", __FILE__, __LINE__, #condition); \
+            std::abort();                                                                  \
+        }                                                                                  \
+    } while (0)
+
+class FuzzInput {
+public:
+    FuzzInput(const uint8_t* data, size_t size) : data_(data), size_(size) {}
+
+    uint8_t Byte() { return position_ < size_ ? data_[position_++] : 0; }
+    uint16_t U16() { return static_cast<uint16_t>(Byte() << 8 | Byte()); }
+    uint32_t U32() { return static_cast<uint32_t>(U16()) << 16 | U16(); }
+
+    // Up to `count` bytes, fewer at the end of the input.
+    std::vector<uint8_t> Bytes(size_t count)
+    {
+        const size_t take = count < size_ - position_ ? count : size_ - position_;
+        std::vector<uint8_t> bytes(data_ + position_, data_ + position_ + take);
+        position_ += take;
+        return bytes;
+    }
+    std::vector<uint8_t> Rest() { return Bytes(size_ - position_); }
+    bool AtEnd() const { return position_ == size_; }
+
+private:
+    const uint8_t* data_;
+    size_t size_;
+    size_t position_ = 0;
+};
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size);
