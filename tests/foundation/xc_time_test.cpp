@@ -206,12 +206,9 @@ TEST(XCTimeDouble, FromDoubleTakesEarlyValuesAsAutomationDates)
     }
 }
 
+// The record-file tests check both ways against stamps packed independently; here the limits.
 TEST(XCTimeDouble, PackAndUnpackCountTheYearFromTheBase)
 {
-    const double in2010 = At(2010, 5, 17, 8, 9, 10).ToDouble();
-    const uint32_t packed = static_cast<uint32_t>(XCTime::Pack(2000, in2010));
-    EXPECT_EQ(packed, PackDateTime(10, 5, 17, 8, 9, 10));
-    EXPECT_EQ(XCTime::Unpack(2000, packed), in2010);
     // Sixty-four years on, the field wraps to 0 and reads back as the base year.
     const uint32_t wrapped = static_cast<uint32_t>(XCTime::Pack(2000, At(2064, 5, 17).ToDouble()));
     EXPECT_EQ(wrapped >> 26, 0u);
@@ -222,6 +219,6 @@ TEST(XCTimeDouble, PackAndUnpackCountTheYearFromTheBase)
     const double invalid = XCTime().ToDouble();
     EXPECT_EQ(XCTime::Unpack(2000, -1.0), invalid);
     EXPECT_EQ(XCTime::Unpack(2000, std::numeric_limits<double>::quiet_NaN()), invalid);
-    EXPECT_EQ(XCTime::Unpack(std::numeric_limits<int32_t>::max(), packed), invalid);
+    EXPECT_EQ(XCTime::Unpack(std::numeric_limits<int32_t>::max(), PackDateTime(10, 5, 17, 8, 9, 10)), invalid);
     EXPECT_EQ(XCTime::Unpack(2000, PackDateTime(10, 0, 17, 8, 9, 10)), invalid);
 }

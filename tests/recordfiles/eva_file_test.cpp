@@ -54,7 +54,7 @@ protected:
 
 }  // namespace
 
-TEST_F(EvaFile, HeaderOnlyAndPartialTailFilesOpenWithBothChecksums)
+TEST_F(EvaFile, ValidRecordsSkipAPartialTailAndDamagedEndsWithBothChecksums)
 {
     for (int type : {0, 1}) {
         SCOPED_TRACE(type);
@@ -74,10 +74,7 @@ TEST_F(EvaFile, HeaderOnlyAndPartialTailFilesOpenWithBothChecksums)
     EXPECT_STREQ(eva_.GetHeaderText1().GetData(), "ABCDEFGHIJ");
     EXPECT_STREQ(eva_.GetHeaderText2().GetData(), "KLMNOP");
     EXPECT_STREQ(eva_.GetHeaderText3().GetData(), "QRSTUVWXYZ12");
-}
-
-TEST_F(EvaFile, DamagedRecordsAtBothEndsAreSkipped)
-{
+    // Damaged records at both ends are skipped.
     EvaImage image(0, 15);
     image.Record(Packed(5, 3, 1, 0, 0), 0, false).Record(Packed(5, 3, 1, 0, 1)).Record(Packed(5, 3, 1, 0, 2));
     ASSERT_TRUE(Open(image.Record(Packed(5, 3, 1, 0, 3), 0, false)));
