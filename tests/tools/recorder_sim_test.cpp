@@ -206,18 +206,6 @@ TEST_F(RecorderSim, EachFaultShowsOnTheWire)
     EXPECT_EQ(Exchange(request, 9), good);
 }
 
-TEST_F(RecorderSim, HangUpMidReplyThenServesANewLineAtTheSameLink)
-{
-    Start({"--fault", "hang-up@1"});
-    // What the reader had not taken yet is lost with the line, which then refuses writes.
-    EXPECT_LE(Exchange(ReadRequest(3, 0, 67), 139, 1000).size(), 69u);
-    uint32_t written = 0;
-    EXPECT_FALSE(port.Write(kDefaultCommand.data(), 8, written));
-    port.Close();
-    ASSERT_TRUE(port.Open(u"\\\\.\\COM9"));
-    EXPECT_EQ(Exchange(ReadRequest(3, 0, 67), 139).size(), 139u);
-}
-
 TEST_F(RecorderSim, StalledLineTakesNothingUntilThePortCloses)
 {
     Start({"--fault", "stall@2"});
