@@ -14,20 +14,12 @@ Bytes Request(XCModBusTransaction& transaction)
     return Bytes(transaction.GetBuffer(), transaction.GetBuffer() + transaction.GetRequestLength());
 }
 
-XCModBusTransaction ReadingAll()
-{
-    XCModBusTransaction transaction(750);
-    transaction.BuildReadRequest(0, 67, 3);
-    return transaction;
-}
-
 // Feeds the reply in pieces and gives the state after each piece.
 std::vector<int> Feed(XCModBusTransaction& transaction, const Bytes& reply, size_t piece)
 {
     std::vector<int> states;
     for (size_t at = 0; at < reply.size(); at += piece) {
-        const size_t size = std::min(piece, reply.size() - at);
-        transaction.OnReceive(reply.data() + at, static_cast<uint32_t>(size));
+        transaction.OnReceive(reply.data() + at, static_cast<uint32_t>(std::min(piece, reply.size() - at)));
         states.push_back(transaction.GetState());
     }
     return states;
@@ -35,8 +27,12 @@ std::vector<int> Feed(XCModBusTransaction& transaction, const Bytes& reply, size
 
 }  // namespace
 
-TEST(ModbusRequest, FramesOnTheWire)
+TEST(ModbusRequest, FramesOnTheWireAndOnlyThoseThatFit)
 {
+    // The standard check value 0x4B37 goes on the wire as 37 4B.
+    EXPECT_EQ(ModbusCrc16(reinterpret_cast<const uint8_t*>("123456789"), 9), 0x374B);
+    EXPECT_EQ(ModbusCrc16(nullptr, 0), 0xFFFF);
+
     XCModBusTransaction transaction(750);
     EXPECT_EQ(transaction.GetState(), XCTransactionState::Idle);
     // The read-out of registers 0 to 66 and the configuration's read of 8 to 18.
@@ -50,27 +46,20 @@ TEST(ModbusRequest, FramesOnTheWire)
     transaction.BuildReadRequest(0, 180, 4);
     EXPECT_EQ(Request(transaction), (Bytes{0x01, 0x04, 0x00, 0x00, 0x00, 0xB4, 0xF0, 0x7D}));
     EXPECT_EQ(transaction.GetBytesToRead(), 365u);
-
     // Page select: the value 1 to register 21, with its 8-byte reply.
     const uint8_t page[] = {0x00, 0x01};
     transaction.BuildWriteRequest(21, 1, page);
     EXPECT_EQ(Request(transaction), (Bytes{0x01, 0x10, 0x00, 0x15, 0x00, 0x01, 0x02, 0x00, 0x01, 0x65, 0x55}));
     EXPECT_EQ(transaction.GetBytesToRead(), 8u);
-}
 
-TEST(ModbusRequest, RequestWhoseFramesCannotFitIsNotBuilt)
-{
-    XCModBusTransaction transaction(3000);
+    // 188 registers would run past the frame: nothing may be sent, and the state must not read
+    // as a verdict on the earlier request.
     const Bytes values(2 * 188, 0xAB);
-    transaction.BuildReadRequest(0, 2, 3);
-    // 188 registers would run past the frame; nothing may be sent, and the state must not
-    // read as a verdict on an earlier request.
     transaction.BuildWriteRequest(0, 188, values.data());
     EXPECT_EQ(transaction.GetState(), XCTransactionState::Idle);
     EXPECT_EQ(transaction.GetRequestLength(), 0u);
     transaction.BuildWriteRequest(0, 187, values.data());
     EXPECT_EQ(transaction.GetRequestLength(), 383u);
-    EXPECT_EQ(transaction.GetState(), XCTransactionState::Pending);
     // A read of 190 registers would expect a 385-byte reply; above 0xFFFF the frame's count
     // would not be the count expected.
     for (uint32_t count : {190u, 0x10000u + 67u}) {
@@ -84,45 +73,49 @@ TEST(ModbusRequest, RequestWhoseFramesCannotFitIsNotBuilt)
 
 TEST(ModbusReply, CompleteOnlyWhenWholeInPiecesOfAnySize)
 {
-    const Bytes reply = ReadReply(3, 67, 134);
-    ASSERT_EQ(reply.size(), 139u);
-    for (size_t piece = 1; piece <= reply.size(); ++piece) {
-        XCModBusTransaction transaction = ReadingAll();
-        const std::vector<int> states = Feed(transaction, reply, piece);
-        for (size_t i = 0; i + 1 < states.size(); ++i) {
-            ASSERT_EQ(states[i], XCTransactionState::Pending) << "piece size " << piece;
+    // 180 registers: 360 data bytes, whose byte count cannot say so.
+    for (const uint32_t count : {67u, 180u}) {
+        const Bytes reply = ReadReply(count == 67 ? 3 : 4, count, static_cast<uint8_t>(2 * count));
+        for (size_t piece = 1; piece <= reply.size(); ++piece) {
+            XCModBusTransaction transaction(750);
+            transaction.BuildReadRequest(0, count, reply[1]);
+            const std::vector<int> states = Feed(transaction, reply, piece);
+            for (size_t i = 0; i + 1 < states.size(); ++i) {
+                ASSERT_EQ(states[i], XCTransactionState::Pending) << count << " registers, piece size " << piece;
+            }
+            ASSERT_EQ(states.back(), XCTransactionState::Complete) << count << " registers, piece size " << piece;
+            EXPECT_EQ(transaction.GetBytesToRead(), 0u);
         }
-        ASSERT_EQ(states.back(), XCTransactionState::Complete) << "piece size " << piece;
-        EXPECT_EQ(transaction.GetBytesToRead(), 0u);
     }
 }
 
 TEST(ModbusReply, ExceptionAtFiveBytesWrongUnitAtTheEndAndAnyFlippedBitCaught)
 {
-    XCModBusTransaction transaction = ReadingAll();
+    XCModBusTransaction transaction(750);
+    transaction.BuildReadRequest(0, 67, 3);
     EXPECT_EQ(Feed(transaction, {0x01, 0x83, 0x02, 0xC0, 0xF1}, 1), (std::vector<int>{1, 1, 1, 1, XCTransactionState::Exception}));
     EXPECT_EQ(transaction.GetExceptionCode(), 2u);
     // A later normal reply clears the code.
+    const Bytes good = ReadReply(3, 67, 134);
     transaction.BuildReadRequest(0, 67, 3);
-    Feed(transaction, ReadReply(3, 67, 134), 139);
+    Feed(transaction, good, 139);
     EXPECT_EQ(transaction.GetState(), XCTransactionState::Complete);
     EXPECT_EQ(transaction.GetExceptionCode(), 0u);
     // A reply from another unit is judged only at the expected length.
-    Bytes fromUnit2 = ReadReply(3, 67, 134);
+    Bytes fromUnit2 = good;
     fromUnit2[0] = 2;
     transaction.BuildReadRequest(0, 67, 3);
     const std::vector<int> states = Feed(transaction, fromUnit2, 1);
     EXPECT_EQ(states[137], XCTransactionState::Pending);
     EXPECT_EQ(states[138], XCTransactionState::Error);
 
-    const Bytes good = ReadReply(3, 67, 134);
     for (size_t bit = 8; bit < good.size() * 8; ++bit) {
         Bytes damaged = good;
         damaged[bit / 8] ^= static_cast<uint8_t>(1 << (bit % 8));
-        XCModBusTransaction judged = ReadingAll();
-        Feed(judged, damaged, 139);
+        transaction.BuildReadRequest(0, 67, 3);
+        Feed(transaction, damaged, 139);
         // A flip of the exception flag is judged at 5 bytes, and its CRC fails too.
-        ASSERT_EQ(judged.GetState(), XCTransactionState::CrcError) << "bit " << bit;
+        ASSERT_EQ(transaction.GetState(), XCTransactionState::CrcError) << "bit " << bit;
     }
 }
 
@@ -134,15 +127,14 @@ TEST(ModbusTcpReply, HeaderCheckedStrippedAndBusyDropped)
     EXPECT_EQ(transaction.ReceiveTcp(0x1234, reply.data(), 5), 0);
     EXPECT_EQ(transaction.ReceiveTcp(0x1234, reply.data() + 5, 8), 0);
     EXPECT_EQ(transaction.GetState(), XCTransactionState::Complete);
-    EXPECT_EQ(transaction.GetReceivedCount(), 7u);
-    EXPECT_EQ(Bytes(transaction.GetBuffer(), transaction.GetBuffer() + 7), (Bytes{1, 3, 4, 0xAA, 0xBB, 0xCC, 0xDD}));
-
+    EXPECT_EQ(Bytes(transaction.GetBuffer(), transaction.GetBuffer() + transaction.GetReceivedCount()),
+              (Bytes{1, 3, 4, 0xAA, 0xBB, 0xCC, 0xDD}));
+    // Busy (6) is dropped and the reply still awaited; any other exception is the verdict.
     transaction.BuildReadRequest(0, 2, 3);
-    const Bytes busy = {0x12, 0x34, 0, 0, 0, 3, 1, 0x83, 6};
-    EXPECT_EQ(transaction.ReceiveTcp(0x1234, busy.data(), 9), 6);
-    EXPECT_EQ(transaction.GetState(), XCTransactionState::Pending);
-    const Bytes refused = {0x12, 0x34, 0, 0, 0, 3, 1, 0x83, 2};
-    EXPECT_EQ(transaction.ReceiveTcp(0x1234, refused.data(), 9), 0);
-    EXPECT_EQ(transaction.GetState(), XCTransactionState::Exception);
+    for (const uint8_t code : {6, 2}) {
+        const Bytes exception = {0x12, 0x34, 0, 0, 0, 3, 1, 0x83, code};
+        EXPECT_EQ(transaction.ReceiveTcp(0x1234, exception.data(), 9), code == 6 ? 6 : 0);
+        EXPECT_EQ(transaction.GetState(), code == 6 ? XCTransactionState::Pending : XCTransactionState::Exception);
+    }
     EXPECT_EQ(transaction.GetExceptionCode(), 2u);
 }
