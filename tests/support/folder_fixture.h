@@ -4,7 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <fstream>
-#include <sstream>
+#include <iterator>
 #include <string>
 
 // A test that works in a fresh folder, removed with everything in it afterwards.
@@ -28,9 +28,7 @@ protected:
     static std::string ReadFile(const std::string& path)
     {
         std::ifstream in(path, std::ios::binary);
-        std::ostringstream bytes;
-        bytes << in.rdbuf();
-        return bytes.str();
+        return std::string(std::istreambuf_iterator<char>(in), {});
     }
 
     std::string folder_;

@@ -8,21 +8,19 @@
 // A test that changes the process's local zone (TZ) and has it put back afterwards.
 class LocalZone : public testing::Test {
 protected:
-    void TearDown() override
-    {
-        if (saved_.empty())
-            unsetenv("TZ");
-        else
-            setenv("TZ", saved_.c_str(), 1);
-        tzset();
-    }
+    void TearDown() override { Use(hadZone_ ? saved_.c_str() : nullptr); }
 
+    // Null: no zone set.
     void Use(const char* zone)
     {
-        setenv("TZ", zone, 1);
+        if (zone != nullptr)
+            setenv("TZ", zone, 1);
+        else
+            unsetenv("TZ");
         tzset();
     }
 
 private:
-    std::string saved_ = std::getenv("TZ") != nullptr ? std::getenv("TZ") : "";
+    const bool hadZone_ = std::getenv("TZ") != nullptr;
+    const std::string saved_ = hadZone_ ? std::getenv("TZ") : "";
 };

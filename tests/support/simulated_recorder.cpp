@@ -16,17 +16,14 @@
 
 namespace {
 
-void SleepMilliseconds(long milliseconds) { std::this_thread::sleep_for(std::chrono::milliseconds(milliseconds)); }
-
 // Waits up to `milliseconds` for the child to end; true once it is reaped.
 bool ReapWithin(pid_t child, int milliseconds)
 {
     for (int waited = 0;; waited += 2) {
-        int status = 0;
-        pid_t done = waitpid(child, &status, WNOHANG);
+        const pid_t done = waitpid(child, nullptr, WNOHANG);
         if (done == child || (done < 0 && errno == ECHILD)) return true;
         if (waited >= milliseconds) return false;
-        SleepMilliseconds(2);
+        std::this_thread::sleep_for(std::chrono::milliseconds(2));
     }
 }
 
@@ -45,7 +42,7 @@ SimulatedRecorder::SimulatedRecorder(std::vector<std::string> arguments, std::st
     for (std::string& argument : arguments) argv.push_back(&argument[0]);
     argv.push_back(nullptr);
 
-    pid_t parent = getpid();
+    const pid_t parent = getpid();
     child_ = fork();
     if (child_ == 0) {
         prctl(PR_SET_PDEATHSIG, SIGTERM);
@@ -54,52 +51,38 @@ SimulatedRecorder::SimulatedRecorder(std::vector<std::string> arguments, std::st
         execv(argv[0], argv.data());
         _exit(127);
     }
-    if (child_ < 0) return;
-
     struct stat published;
-    for (int waited = 0; waited < 10000; waited += 2) {
+    for (int waited = 0; child_ > 0 && waited < 10000; waited += 2) {
         if (stat(linkPath_.c_str(), &published) == 0) {
             ready_ = true;
             return;
         }
-        if (ReapWithin(child_, 0)) {
-            child_ = -1;
-            return;
-        }
-        SleepMilliseconds(2);
+        if (ReapWithin(child_, 0)) child_ = -1;
+        std::this_thread::sleep_for(std::chrono::milliseconds(2));
     }
 }
 
 SimulatedRecorder::~SimulatedRecorder()
 {
-    Stop();
-    RemoveTree(folder_);
-}
-
-void SimulatedRecorder::Stop()
-{
-    ready_ = false;
-    if (child_ <= 0) return;
-    kill(child_, SIGTERM);
-    if (!ReapWithin(child_, 5000)) {
-        kill(child_, SIGKILL);
-        waitpid(child_, nullptr, 0);
-        unlink(linkPath_.c_str());
+    if (child_ > 0) {
+        kill(child_, SIGTERM);
+        if (!ReapWithin(child_, 5000)) {
+            kill(child_, SIGKILL);
+            waitpid(child_, nullptr, 0);
+            unlink(linkPath_.c_str());
+        }
     }
-    child_ = -1;
+    RemoveTree(folder_);
 }
 
 std::vector<std::vector<uint8_t>> SimulatedRecorder::Requests() const
 {
     std::vector<std::vector<uint8_t>> requests;
     std::ifstream log(requestLogPath_);
-    std::string line;
-    while (std::getline(log, line)) {
+    for (std::string line; std::getline(log, line);) {
         std::istringstream bytes(line);
-        std::vector<uint8_t> request;
-        unsigned value = 0;
-        while (bytes >> std::hex >> value) request.push_back(static_cast<uint8_t>(value));
-        requests.push_back(request);
+        requests.emplace_back();
+        for (unsigned value = 0; bytes >> std::hex >> value;) requests.back().push_back(static_cast<uint8_t>(value));
     }
     return requests;
 }

@@ -6,8 +6,8 @@
 #include <vector>
 
 // Runs the simulated recorder (tools/recorder-sim) as a child process for the length of a test.
-// It is stopped and reaped on destruction. It also ends when the thread that started it ends
-// (so a crashed test leaves nothing behind): construct it on a thread that outlives it.
+// It is stopped and reaped on destruction (it removes its link). It also ends when the thread that
+// started it ends (so a crashed test leaves nothing behind): construct it on a thread that outlives it.
 class SimulatedRecorder {
   public:
     // Starts the simulator with `arguments` (see `recorder-sim --help`; --link and --request-log
@@ -24,8 +24,6 @@ class SimulatedRecorder {
     const std::string& LinkPath() const { return linkPath_; }
     // Every request received so far, in order, as its raw bytes.
     std::vector<std::vector<uint8_t>> Requests() const;
-    // Stops the simulator now (the destructor does it otherwise); it removes its link.
-    void Stop();
 
   private:
     std::string folder_;

@@ -6,27 +6,21 @@
 #include <sys/stat.h>
 
 TemporaryPortsFolder::TemporaryPortsFolder()
+    : configHome_(MakeTemporaryFolder("kestrovane-config-")), hadPrevious_(getenv("XDG_CONFIG_HOME") != nullptr),
+      previous_(hadPrevious_ ? getenv("XDG_CONFIG_HOME") : "")
 {
-    const char* previous = getenv("XDG_CONFIG_HOME");
-    hadPrevious_ = previous != nullptr;
-    previous_ = previous ? previous : "";
-    configHome_ = MakeTemporaryFolder("kestrovane-config-");
     if (configHome_.empty()) return;
-    std::string folder = configHome_;
-    for (const char* part : {"/Orvastel", "/Kestrovane", "/ports"}) {
-        folder += part;
-        mkdir(folder.c_str(), 0755);
-    }
+    for (const char* folder : {"/Orvastel", "/Orvastel/Kestrovane", "/Orvastel/Kestrovane/ports"})
+        mkdir((configHome_ + folder).c_str(), 0755);
     setenv("XDG_CONFIG_HOME", configHome_.c_str(), 1);
 }
 
 TemporaryPortsFolder::~TemporaryPortsFolder()
 {
-    if (hadPrevious_) {
+    if (hadPrevious_)
         setenv("XDG_CONFIG_HOME", previous_.c_str(), 1);
-    } else {
+    else
         unsetenv("XDG_CONFIG_HOME");
-    }
     RemoveTree(configHome_);
 }
 
