@@ -72,22 +72,16 @@ TEST(LibmodbusSlave, ReadWriteReadBackAndOutOfMapException)
 
     // The configuration's parameter write, then its read of 8 to 18. The line must be raw both
     // ways: the values and the registers read hold LF, CR, XON, XOFF and bytes above 127.
-    const uint16_t parameters[8] = {230, 50, 207, 253, 0x0D, 6, 10, 0x1311};
-    uint8_t words[16];
-    for (int i = 0; i < 8; ++i) {
-        words[2 * i] = static_cast<uint8_t>(parameters[i] >> 8);
-        words[2 * i + 1] = static_cast<uint8_t>(parameters[i]);
-    }
+    const uint8_t parameters[16] = {0, 230, 0, 50, 0, 207, 0, 253, 0, 0x0D, 0, 6, 0, 10, 0x13, 0x11};
     XCModBusTransaction write(3000);
-    write.BuildWriteRequest(8, 8, words);
+    write.BuildWriteRequest(8, 8, parameters);
     connection.Execute(write);
     ASSERT_EQ(write.GetState(), XCTransactionState::Complete);
     transaction.BuildReadRequest(8, 11, 3);
     connection.Execute(transaction);
     ASSERT_EQ(transaction.GetState(), XCTransactionState::Complete);
-    for (uint32_t i = 0; i < 8; ++i) {
-        EXPECT_EQ(Register(transaction, 8 + i), parameters[i]);
-    }
+    EXPECT_EQ(std::vector<uint8_t>(transaction.GetBuffer() + 3, transaction.GetBuffer() + 19),
+              std::vector<uint8_t>(parameters, parameters + 16));
     EXPECT_EQ(Register(transaction, 16), 1016);
 
     // One register past the map: illegal data address.

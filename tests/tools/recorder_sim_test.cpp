@@ -19,21 +19,16 @@ Bytes WriteRequest(uint16_t start, const std::vector<uint16_t>& values)
 {
     Bytes frame = {1, 16, static_cast<uint8_t>(start >> 8), static_cast<uint8_t>(start), 0,
                    static_cast<uint8_t>(values.size()), static_cast<uint8_t>(2 * values.size())};
-    for (uint16_t value : values) {
-        frame.insert(frame.end(), {static_cast<uint8_t>(value >> 8), static_cast<uint8_t>(value)});
-    }
+    for (uint16_t value : values) frame.insert(frame.end(), {static_cast<uint8_t>(value >> 8), static_cast<uint8_t>(value)});
     return WithCrc(frame);
 }
 
-// The data bytes of a read reply, and its registers counted from the request's start.
+// The data bytes of a read reply, and its double register `index` counted from the request's start.
 Bytes Data(const Bytes& reply) { return reply.size() < 5 ? Bytes() : Bytes(reply.begin() + 3, reply.end() - 2); }
-uint16_t Word(const Bytes& reply, size_t index)
-{
-    return static_cast<uint16_t>(reply.at(3 + 2 * index) << 8 | reply.at(4 + 2 * index));
-}
 uint32_t DoubleWord(const Bytes& reply, size_t index)
 {
-    return static_cast<uint32_t>(Word(reply, index)) << 16 | Word(reply, index + 1);
+    const size_t at = 3 + 2 * index;
+    return uint32_t{reply.at(at)} << 24 | uint32_t{reply.at(at + 1)} << 16 | uint32_t{reply.at(at + 2)} << 8 | reply.at(at + 3);
 }
 
 uint32_t Pack(int year, int month, int day, int hour, int minute)
@@ -76,23 +71,11 @@ class RecorderSim : public ::testing::Test {
 
 }  // namespace
 
-TEST_F(RecorderSim, HoldingMapServesDefaultsGivenValuesAndWrites)
+TEST_F(RecorderSim, HoldingMapTakesWritesAndRefusesReadOnlyRegisters)
 {
-    Start({"--set", "0x3=0x2A", "--set", "62=0100", "--clock", "unset", "--pages", "8", "--page-size", "120"});
-    // Identity, factory parameters, an unset clock just after 2015-01-01, battery (a leading
-    // zero is not octal), serial number.
-    const Bytes all = Exchange(ReadRequest(3, 0, 67), 139);
-    ASSERT_EQ(all.size(), 139u);
-    EXPECT_TRUE(CrcFits(all));
-    EXPECT_EQ(all[2], 134);
-    EXPECT_EQ(Word(all, 1), 0x0102);
-    EXPECT_EQ(Word(all, 3), 42);
-    EXPECT_EQ(Word(all, 8), 230);
-    EXPECT_LE(DoubleWord(all, 16) - Pack(2015, 1, 1, 0, 0), 30u);
-    EXPECT_EQ(Word(all, 62), 100);
-    EXPECT_EQ(DoubleWord(all, 65), 12345678u);
-    // The memory pointers of an empty memory of 8 pages of 120 registers.
-    EXPECT_EQ(Data(Exchange(ReadRequest(3, 19, 7), 19)), Bytes({0, 8, 0, 120, 0, 1, 0, 1, 0, 0, 0, 1, 0, 0}));
+    // A leading zero is not octal.
+    Start({"--set", "62=0100"});
+    EXPECT_EQ(Data(Exchange(ReadRequest(3, 62, 1), 7)), Bytes({0, 100}));
 
     // Parameters are written and read back; "#DEFAULT" restores them.
     EXPECT_EQ(Exchange(WriteRequest(8, {120, 60, 100, 130, 5, 6, 15, 0}), 8), WithCrc({1, 16, 0, 8, 0, 8}));
@@ -176,7 +159,7 @@ TEST_F(RecorderSim, AnswersWellFormedRequestsForUnitOneLogsEveryRequestAndCleans
     EXPECT_EQ(sim->Requests(), (std::vector<Bytes>{ReadRequest(3, 0, 67), ReadRequest(3, 0, 68), ReadRequest(3, 0, 0),
                                                   WithCrc({1, 0x2B, 0x0E, 0x01, 0x00}), ReadRequest(3, 0, 2, 2),
                                                   broken, {0x01}, ReadRequest(3, 0, 2)}));
-    sim->Stop();
+    sim.reset();
     struct stat gone;
     EXPECT_NE(lstat(ports.LinkPath(9).c_str(), &gone), 0);
     // Bad arguments end the simulator at once.

@@ -48,7 +48,7 @@ TEST(LanguageFiles, BuiltBesideTheProgramWithEveryTextItUses)
     }
 }
 
-TEST_F(StcWriterTest, SortsIdsDecodesEscapesAndKeepsUtf8)
+TEST_F(StcWriterTest, SortsIdsDecodesEscapesKeepsUtf8AndWritesNoFileFromABadSource)
 {
     ASSERT_EQ(Run("# comment\n\n300\tlast\n7\tTwo\\nlines\\t\\\\\r\n0\t\n65535\t\xF0\x9F\x98\x80\n"), 0);
     XCStringTableFile table;
@@ -61,16 +61,13 @@ TEST_F(StcWriterTest, SortsIdsDecodesEscapesAndKeepsUtf8)
     ASSERT_EQ(Run(""), 0);
     ASSERT_TRUE(table.Load(PathOf("out.stc").c_str()));
     EXPECT_EQ(Lookup(table, 7), u"<missing>");
-}
 
-TEST_F(StcWriterTest, BadSourceWritesNoFile)
-{
-    const std::string cases[] = {
+    const std::string bad[] = {
         "1\tone\n1\tagain\n", "65536\ttoo big\n", "1 no tab\n",  // id twice, out of range, without a tab
         "1\tbad \\q escape\n", "1\t\xC3(\n",                     // unknown escape, broken UTF-8
         "1\t" + std::string(65536, 'x') + "\n",                  // text over 65535 bytes
     };
-    for (const std::string& text : cases) {
+    for (const std::string& text : bad) {
         platform::RemoveFile(PathOf("out.stc"));
         EXPECT_NE(Run(text), 0) << text.substr(0, 20);
         EXPECT_FALSE(platform::FileExists(PathOf("out.stc"))) << text.substr(0, 20);
