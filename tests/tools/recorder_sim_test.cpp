@@ -31,12 +31,6 @@ uint32_t DoubleWord(const Bytes& reply, size_t index)
     return uint32_t{reply.at(at)} << 24 | uint32_t{reply.at(at + 1)} << 16 | uint32_t{reply.at(at + 2)} << 8 | reply.at(at + 3);
 }
 
-uint32_t Pack(int year, int month, int day, int hour, int minute)
-{
-    return static_cast<uint32_t>(year - 2015) << 26 | static_cast<uint32_t>(month) << 22 |
-           static_cast<uint32_t>(day) << 17 | static_cast<uint32_t>(hour) << 12 | static_cast<uint32_t>(minute) << 6;
-}
-
 // The simulator on COM9, and the tool's side of its line.
 class RecorderSim : public ::testing::Test {
   protected:
@@ -83,7 +77,7 @@ TEST_F(RecorderSim, HoldingMapTakesWritesAndRefusesReadOnlyRegisters)
     EXPECT_EQ(Exchange({'#', 'D', 'E', 'F', 'A', 'U', 'L', 'T'}, 6), Bytes({'\r', '\n', 'O', 'K', '\r', '\n'}));
     EXPECT_EQ(Data(Exchange(ReadRequest(3, 8, 8), 21)), Bytes({0, 230, 0, 50, 0, 207, 0, 253, 0, 2, 0, 6, 0, 10, 0, 0}));
     // A written clock reads back.
-    const uint32_t set = Pack(2024, 2, 29, 23, 58);
+    const uint32_t set = 0x24BB7E80;  // 2024-02-29 23:58, packed as the recorder keeps it
     EXPECT_EQ(Exchange(WriteRequest(16, {static_cast<uint16_t>(set >> 16), static_cast<uint16_t>(set)}), 8).size(), 8u);
     EXPECT_LE(DoubleWord(Exchange(ReadRequest(3, 16, 2), 9), 0) - set, 25u);
     // Identity, pointers and counters are read-only.
@@ -131,12 +125,12 @@ TEST_F(RecorderSim, PagedMemoryServesRecordsAndClearsOnZero)
     Start({"--pages", "4", "--page-size", "60", "--logs", "45", "--events", "5", "--wrapped"});
     EXPECT_EQ(Data(Exchange(ReadRequest(3, 22, 4), 13)), Bytes({0, 3, 0, 45, 0, 2, 0, 14}));
     SelectPage(3);
-    EXPECT_EQ(DoubleWord(Exchange(ReadRequest(4, 45, 3), 11), 0) & 0x3FFFFFFFu, Pack(2024, 1, 1, 0, 0));
+    EXPECT_EQ(DoubleWord(Exchange(ReadRequest(4, 45, 3), 11), 0) & 0x3FFFFFFFu, 0x24420000u);  // 2024-01-01 00:00
     SelectPage(1);
-    EXPECT_EQ(DoubleWord(Exchange(ReadRequest(4, 0, 3), 11), 0) & 0x3FFFFFFFu, Pack(2024, 1, 1, 0, 25));
+    EXPECT_EQ(DoubleWord(Exchange(ReadRequest(4, 0, 3), 11), 0) & 0x3FFFFFFFu, 0x24420000u + (25u << 6));
 }
 
-TEST_F(RecorderSim, AnswersWellFormedRequestsForUnitOneLogsEveryRequestAndCleansUp)
+TEST_F(RecorderSim, AnswersWellFormedRequestsForUnitOneLogsEveryRequestAndReplacesAStaleLink)
 {
     // A stale link from an earlier run is replaced, not taken for the simulator's.
     ASSERT_EQ(symlink("/nonexistent/tty", ports.LinkPath(9).c_str()), 0);
@@ -162,10 +156,6 @@ TEST_F(RecorderSim, AnswersWellFormedRequestsForUnitOneLogsEveryRequestAndCleans
     sim.reset();
     struct stat gone;
     EXPECT_NE(lstat(ports.LinkPath(9).c_str(), &gone), 0);
-    // Bad arguments end the simulator at once.
-    Stopwatch watch;
-    EXPECT_FALSE(SimulatedRecorder({"--fault", "sometimes"}).IsReady());
-    EXPECT_LT(watch.Milliseconds(), 5000);
 }
 
 TEST_F(RecorderSim, EachFaultShowsOnTheWire)
