@@ -29,8 +29,6 @@ public:
     void Arm(int failingCall) { callsLeft_ = failingCall; }
 
     ~FileFaults() { platform::FileSystem() = platform::RealFileSystem(); }
-    FileFaults(const FileFaults&) = delete;
-    FileFaults& operator=(const FileFaults&) = delete;
 
 private:
     static const platform::FileSystemCalls& Real() { return platform::RealFileSystem(); }
