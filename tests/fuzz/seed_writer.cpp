@@ -46,7 +46,8 @@ std::vector<Bytes> EvaFiles()
         sums.Record(Packed(6, 3, 1, 10, minute), uint16_t(minute), minute != 0 && minute != 7);
         crcs.Record(Packed(0, 3, 1, 10, minute * 2), uint16_t(minute), minute != 11);
     }
-    const Bytes control = Concat({Be16(300), Be16(120), Be16(300)});
+    const Bytes control = Concat({Be16(300), Be16(120), Be16(300)});  // search, from, to
+    // Flags and the failing call first: deleting, read-only, and a file call failing while deleting.
     return {Concat({Bytes{0, 0}, control, crcs.bytes, Bytes{1, 2, 3}}), Concat({Bytes{4, 0}, control, crcs.bytes}),
             Concat({Bytes{0, 9}, control, sums.bytes})};
 }
@@ -80,6 +81,7 @@ std::vector<Bytes> StdFiles()
         const Bytes samples = Concat({Be16(10), Be16(uint16_t(minute * 10)), Be16(0xF000)});
         withCounts = Concat({withCounts, counted.Record(Concat({stamp, samples}))});
     }
+    // No index; from and to; two values to set.
     const Bytes noIndex = Concat({Be16(0), Be16(90), Be32(240), Bytes{2}, Be32(0x00001000), Be32(16)});
     const recordtest::TempFolder folder;  // where the file's own class builds the index beside the data
     recordtest::WriteBytes(folder / "data.std", inOrder);
