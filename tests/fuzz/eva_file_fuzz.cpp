@@ -25,11 +25,6 @@ void Seal(std::vector<uint8_t>& file, size_t at, size_t length)
     }
 }
 
-XCTime After(const XCTime& base, uint16_t seconds)
-{
-    return XCTime(base.IsValid() ? base.GetSeconds() + seconds : seconds, 0);
-}
-
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
@@ -55,10 +50,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         const FileFaults faults(failingCall);
         if (eva.Open(path.c_str(), flags & 4)) {
             const XCTime first = *eva.GetFirstTime();
-            const int found = eva.FindRecordByTime(After(first, searchAfter));
+            const auto after = [&](uint16_t seconds) {
+                return XCTime(first.IsValid() ? first.GetSeconds() + seconds : seconds, 0);
+            };
+            const int found = eva.FindRecordByTime(after(searchAfter));
             FUZZ_CHECK(found == -1 || (found >= eva.GetFirstValidIndex() && found <= eva.GetLastValidIndex()));
-            const XCTime from = After(first, fromAfter);
-            const XCTime to = After(first, toAfter);
+            const XCTime from = after(fromAfter);
+            const XCTime to = after(toAfter);
             // The range the deletion must remove, found as it finds it.
             const int a = eva.FindRecordByTime(from);
             int b = eva.FindRecordByTime(to);
