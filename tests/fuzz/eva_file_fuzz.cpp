@@ -6,42 +6,23 @@
 #include "recordfiles/eva_file.h"
 #include "tests/fuzz/file_faults.h"
 #include "tests/fuzz/fuzz_input.h"
-#include "tests/fuzz/scratch_folder.h"
+#include "tests/recordfiles/record_test_files.h"
 
 #include <vector>
 
 namespace {
 
-void Seal(uint8_t* block, size_t length, unsigned type)
+// The checksum type in the file's header picks a CRC or a sum.
+void Seal(std::vector<uint8_t>& file, size_t at, size_t length)
 {
-    if (type == XCEvaFile::kCrcChecksum) {
+    uint8_t* block = file.data() + at;
+    if ((file[28] << 8 | file[29]) == XCEvaFile::kCrcChecksum) {
         const uint16_t crc = ModbusCrc16(block, static_cast<uint32_t>(length - 2));
         block[length - 2] = static_cast<uint8_t>(crc >> 8);
         block[length - 1] = static_cast<uint8_t>(crc);
-        return;
+    } else {
+        recordtest::SetCheckByte(block, length);
     }
-    uint8_t sum = 0;
-    for (size_t i = 0; i + 1 < length; ++i)
-        sum = static_cast<uint8_t>(sum + block[i]);
-    block[length - 1] = static_cast<uint8_t>(0xFF - sum);
-}
-
-void SealFile(std::vector<uint8_t>& file, uint8_t flags)
-{
-    const size_t header = XCEvaFile::kHeaderSize;
-    const size_t record = XCEvaFile::kRecordSize;
-    if (file.size() < header)
-        return;
-    const unsigned type = unsigned(file[28]) << 8 | file[29];
-    if (flags & 1)
-        Seal(file.data(), header, type);
-    for (size_t at = header; (flags & 2) && at + record <= file.size(); at += record)
-        Seal(file.data() + at, record, type);
-}
-
-XCTime After(const XCTime& base, uint16_t seconds)
-{
-    return XCTime(base.IsValid() ? base.GetSeconds() + seconds : seconds, 0);
 }
 
 }  // namespace
@@ -55,42 +36,43 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     const uint16_t fromAfter = input.U16();
     const uint16_t toAfter = input.U16();
     std::vector<uint8_t> file = input.Rest();
-    SealFile(file, flags);
-    const std::filesystem::path path = ScratchFolder::File("data.eva");
-    ScratchFolder::Write(path, file);
-    const bool readOnly = flags & 4;
+    const size_t header = XCEvaFile::kHeaderSize, record = XCEvaFile::kRecordSize;
+    if ((flags & 1) && file.size() >= header)
+        Seal(file, 0, header);
+    for (size_t at = header; (flags & 2) && at + record <= file.size(); at += record)
+        Seal(file, at, record);
+    static const recordtest::TempFolder folder;
+    const std::u16string path = folder.Data("data.eva");
+    recordtest::WriteBytes(path, file);
 
     XCEvaFile eva;
     {
-        FileFaults faults;
-        faults.Arm(failingCall);
-        if (eva.Open(path.u16string().c_str(), readOnly)) {
+        const FileFaults faults(failingCall);
+        if (eva.Open(path.c_str(), flags & 4)) {
             const XCTime first = *eva.GetFirstTime();
-            const int found = eva.FindRecordByTime(After(first, searchAfter));
+            const auto after = [&](uint16_t seconds) {
+                return XCTime(first.IsValid() ? first.GetSeconds() + seconds : seconds, 0);
+            };
+            const int found = eva.FindRecordByTime(after(searchAfter));
             FUZZ_CHECK(found == -1 || (found >= eva.GetFirstValidIndex() && found <= eva.GetLastValidIndex()));
-            const XCTime from = After(first, fromAfter);
-            const XCTime to = After(first, toAfter);
+            const XCTime from = after(fromAfter);
+            const XCTime to = after(toAfter);
             // The range the deletion must remove, found as it finds it.
             const int a = eva.FindRecordByTime(from);
             int b = eva.FindRecordByTime(to);
             if (b == a && b < eva.GetRecordCount() - 1)
                 ++b;
             const bool deleted = eva.DeleteRange(from, to);
-            if (failingCall == 0) {
-                std::vector<uint8_t> expected = file;
-                if (deleted) {
-                    FUZZ_CHECK(a >= 0 && b >= a);
-                    expected.erase(expected.begin() + XCEvaFile::kHeaderSize + XCEvaFile::kRecordSize * a,
-                                   expected.begin() + XCEvaFile::kHeaderSize + XCEvaFile::kRecordSize * b);
-                    FUZZ_CHECK(eva.IsOpen());
-                    FUZZ_CHECK(eva.GetRecordCount() == int(expected.size() - XCEvaFile::kHeaderSize) / XCEvaFile::kRecordSize);
-                }
-                // Nothing else is changed, and a refused deletion changes nothing.
-                FUZZ_CHECK(ScratchFolder::Read(path) == expected);
+            if (deleted && failingCall == 0) {
+                FUZZ_CHECK(a >= 0 && b >= a && eva.IsOpen());
+                file.erase(file.begin() + header + record * a, file.begin() + header + record * b);
+                FUZZ_CHECK(eva.GetRecordCount() == int((file.size() - header) / record));
             }
+            // Nothing else is changed, and a refused deletion changes nothing.
+            FUZZ_CHECK(failingCall != 0 || recordtest::ReadBytes(path) == file);
         }
     }
     // Whatever a failing call left behind opens again or is refused, without harm.
-    eva.Open(path.u16string().c_str(), true);
+    eva.Open(path.c_str(), true);
     return 0;
 }

@@ -9,13 +9,9 @@
 
 // A broken promise of the code under test: reported and ended as a crash, so that the fuzzer
 // keeps the input and the replay test fails on it.
-#define FUZZ_CHECK(condition)                                                              \
-    do {                                                                                   \
-        if (!(condition)) {                                                                \
-            std::fprintf(stderr, "%s:%d: check failed: %s\n", __FILE__, __LINE__, #condition); \
-            std::abort();                                                                  \
-        }                                                                                  \
-    } while (0)
+#define FUZZ_CHECK(condition) \
+    ((condition) ? void() : (std::fprintf(stderr, "%s:%d: check failed: %s\n", __FILE__, __LINE__, #condition), \
+                             std::abort()))
 
 class FuzzInput {
 public:
@@ -34,7 +30,8 @@ public:
         return bytes;
     }
     std::vector<uint8_t> Rest() { return Bytes(size_ - position_); }
-    bool AtEnd() const { return position_ == size_; }
+    // What one serial read returns: a length byte sets its size, from 1 up to `mostBytes` (> 0).
+    std::vector<uint8_t> Piece(uint32_t mostBytes) { return Bytes(1 + Byte() % mostBytes); }
 
 private:
     const uint8_t* data_;

@@ -2,7 +2,6 @@
 // id, the register count of the read request, then the pieces, each after its length byte.
 #include "devicelink/modbus_transaction.h"
 #include "tests/fuzz/fuzz_input.h"
-#include "tests/fuzz/reply_pieces.h"
 
 #include <vector>
 
@@ -13,8 +12,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     const uint16_t transactionId = input.U16();
     transaction.BuildReadRequest(0, input.Byte() % 126, 3);
 
-    while (transaction.GetState() == XCTransactionState::Pending && !input.AtEnd()) {
-        const std::vector<uint8_t> piece = NextPiece(input, 512);
+    while (transaction.GetState() == XCTransactionState::Pending) {
+        const std::vector<uint8_t> piece = input.Piece(512);
         if (piece.empty())
             break;
         const int code = transaction.ReceiveTcp(transactionId, piece.data(), static_cast<uint32_t>(piece.size()));

@@ -6,51 +6,31 @@
 #include "recordfiles/std_file.h"
 #include "tests/fuzz/file_faults.h"
 #include "tests/fuzz/fuzz_input.h"
-#include "tests/fuzz/scratch_folder.h"
+#include "tests/recordfiles/record_test_files.h"
 
+#include <filesystem>
 #include <vector>
 
 namespace {
 
-void SealBlock(uint8_t* block, size_t length)
-{
-    uint8_t sum = 0;
-    for (size_t i = 0; i + 1 < length; ++i)
-        sum = static_cast<uint8_t>(sum + block[i]);
-    block[length - 1] = static_cast<uint8_t>(0xFF - sum);
-}
-
-void SealFile(std::vector<uint8_t>& file, uint8_t flags)
-{
-    if (file.size() < 22)
-        return;
-    const size_t header = size_t(file[18]) << 8 | file[19];
-    const size_t record = size_t(file[20]) << 8 | file[21];
-    if (header < 22 || header > file.size())
-        return;
-    if (flags & 1)
-        SealBlock(file.data(), header);
-    for (size_t at = header; (flags & 2) && record >= 2 && at + record <= file.size(); at += record)
-        SealBlock(file.data() + at, record);
-}
-
-uint32_t Be32(const uint8_t* bytes) { return uint32_t(bytes[0]) << 24 | bytes[1] << 16 | bytes[2] << 8 | bytes[3]; }
+const recordtest::TempFolder folder;
+const std::filesystem::path dataPath = folder / "data.std";
+const std::filesystem::path indexPath = folder / "data.istd";
 
 // A rebuilt or maintained index is sorted by (time, interval, kind) without duplicates, counts
 // what the file reports, and points at whole records after the header.
-void CheckIndex(XCStdFile& std, const std::filesystem::path& dataPath, const std::filesystem::path& indexPath)
+void CheckIndex(XCStdFile& std)
 {
-    const std::vector<uint8_t> index = ScratchFolder::Read(indexPath);
-    const size_t dataSize = ScratchFolder::Read(dataPath).size();
-    const size_t count = index.size() / XCStdIndexFile::kEntrySize;
-    FUZZ_CHECK(std.GetRecordCount() == int32_t(count));
+    const std::vector<uint8_t> index = recordtest::ReadBytes(indexPath);
+    const size_t dataSize = recordtest::ReadBytes(dataPath).size();
+    FUZZ_CHECK(std.GetRecordCount() == int32_t(index.size() / XCStdIndexFile::kEntrySize));
+    FuzzInput entries(index.data(), index.size());
     XCStdIndexFile::Entry previous;
-    for (size_t k = 0; k < count; ++k) {
-        const uint8_t* bytes = index.data() + k * XCStdIndexFile::kEntrySize;
-        const XCStdIndexFile::Entry entry{Be32(bytes), Be32(bytes + 4), Be32(bytes + 8), Be32(bytes + 12)};
+    for (int32_t k = 0; k < std.GetRecordCount(); ++k) {
+        const XCStdIndexFile::Entry entry{entries.U32(), entries.U32(), entries.U32(), entries.U32()};
         FUZZ_CHECK(k == 0 || XCStdIndexFile::EntryGreater(entry, previous));
-        FUZZ_CHECK(entry.offset >= uint32_t(XCStdFile::kMinHeaderLength));
-        FUZZ_CHECK(entry.offset + uint64_t(std.GetRecordLength()) <= dataSize);
+        FUZZ_CHECK(entry.offset >= uint32_t(XCStdFile::kMinHeaderLength) &&
+                   entry.offset + uint64_t(std.GetRecordLength()) <= dataSize);
         previous = entry;
     }
 }
@@ -69,27 +49,29 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     for (int32_t& value : values)
         value = static_cast<int32_t>(input.U32());
     std::vector<uint8_t> file = input.Rest();
-    SealFile(file, flags);
+    // The header's length and the record length stand at bytes 18 to 21.
+    const size_t header = file.size() < 22 ? 0 : size_t(file[18] << 8 | file[19]);
+    const size_t record = file.size() < 22 ? 0 : size_t(file[20] << 8 | file[21]);
+    if ((flags & 1) && header >= 22 && header <= file.size())
+        recordtest::SetCheckByte(file.data(), header);
+    for (size_t at = header; (flags & 2) && header >= 22 && record >= 2 && at + record <= file.size(); at += record)
+        recordtest::SetCheckByte(file.data() + at, record);
 
-    const std::filesystem::path dataPath = ScratchFolder::File("data.std");
-    const std::filesystem::path indexPath = ScratchFolder::File("data.istd");
-    ScratchFolder::Write(dataPath, file);
+    recordtest::WriteBytes(dataPath, file);
     const bool givenIndex = flags & 8;
     if (givenIndex)
-        ScratchFolder::Write(indexPath, index);
+        recordtest::WriteBytes(indexPath, index);
     else
-        ScratchFolder::Remove(indexPath);
-    const bool readOnly = flags & 4;
+        std::filesystem::remove(indexPath);
     const bool checked = failingCall == 0;
 
     XCStdFile std;
     {
-        FileFaults faults;
-        faults.Arm(failingCall);
-        if (!std.Open(dataPath.u16string().c_str(), readOnly))
+        const FileFaults faults(failingCall);
+        if (!std.Open(dataPath.u16string().c_str(), flags & 4))
             return 0;
         if (checked && !givenIndex)
-            CheckIndex(std, dataPath, indexPath);
+            CheckIndex(std);
         XCValue value;
         const int variables = static_cast<int>(std.GetRecordVariables().size());
         for (int k = 0; k < variables; ++k)
@@ -99,22 +81,20 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
             std.SetValue(static_cast<int>(k % size_t(variables)), value);
         }
         const int32_t countBefore = std.GetRecordCount();
-        const size_t sizeBefore = ScratchFolder::Read(dataPath).size();
+        const size_t sizeBefore = recordtest::ReadBytes(dataPath).size();
         const bool appended = std.AppendRecord();
-        if (checked && !values.empty() && variables > 0) {
-            // An appended record is one more record and one more entry; a refused one changes nothing.
-            FUZZ_CHECK(std.GetRecordCount() == countBefore + (appended ? 1 : 0));
-            FUZZ_CHECK(ScratchFolder::Read(dataPath).size() == sizeBefore + (appended ? std.GetRecordLength() : 0));
-        }
+        // An appended record is one more record and one more entry; a refused one changes nothing.
+        if (checked && !values.empty() && variables > 0)
+            FUZZ_CHECK(std.GetRecordCount() == countBefore + (appended ? 1 : 0) &&
+                       recordtest::ReadBytes(dataPath).size() == sizeBefore + (appended ? std.GetRecordLength() : 0));
         if (std.RebuildIndex() && checked)
-            CheckIndex(std, dataPath, indexPath);
+            CheckIndex(std);
         const XCTime* first = std.GetFirstTime();
         std.GetLastTime();
         const XCTime from(first->IsValid() ? first->GetSeconds() + fromAfter : fromAfter, 0);
-        const XCTime to(from.GetSeconds() + toAfter, 0);
         std.FindRecordByTime(from);
-        if (std.DeleteRange(from, to) && checked)
-            CheckIndex(std, dataPath, indexPath);
+        if (std.DeleteRange(from, XCTime(from.GetSeconds() + toAfter, 0)) && checked)
+            CheckIndex(std);
     }
     // Whatever a failing call left behind opens again or is refused, without harm.
     std.Open(dataPath.u16string().c_str(), true);
