@@ -152,13 +152,6 @@ TEST_F(XmlSaveTest, DefaultConfigurationIsWrittenByteForByteAndEscapedTextsReadB
                                "<config><productName>Kestrovane</productName><icono>Kestrovane.ico</icono>"
                                "<port>3</port></config>");
     EXPECT_FALSE(platform::FileExists(path_ + ".tmp"));
-    // A missing file, or a folder, does not load.
-    XmlDocument missing;
-    for (const std::string& name : {PathOf("missing.xcfg"), folder_}) {
-        missing.SetFileName(FileName(name));
-        EXPECT_FALSE(missing.Load()) << name;
-    }
-    EXPECT_EQ(missing.GetRoot(), nullptr);
 
     // A file with every character the escaping must handle parses with Python to the same texts.
     XmlElement* root = document_.GetRoot();
@@ -184,11 +177,11 @@ TEST_F(XmlSaveTest, DefaultConfigurationIsWrittenByteForByteAndEscapedTextsReadB
     EXPECT_TRUE(U16(document_.GetRoot()->GetText(u"productName")) == text);
 }
 
-TEST_F(XmlSaveTest, FailedSaveLeavesTheOldFileWholeAndMissingFoldersAreMade)
+TEST_F(XmlSaveTest, FailedSaveLeavesTheOldFileWholeAndLinksAndPermissionsStay)
 {
     ASSERT_TRUE(document_.Save());
     const std::string old = ReadFile(path_);
-    document_.GetRoot()->SetChildText(u"productName", OwnedW(u"Changed"));
+    document_.GetRoot()->Find(u"port")->SetText(4);
     // The write of the temporary file fails, then the rename over the old file.
     platform::FileSystem().write = [](int, const void*, size_t) -> ssize_t { return errno = ENOSPC, -1; };
     EXPECT_FALSE(document_.Save());
@@ -198,34 +191,19 @@ TEST_F(XmlSaveTest, FailedSaveLeavesTheOldFileWholeAndMissingFoldersAreMade)
     platform::FileSystem() = platform::RealFileSystem();
     EXPECT_EQ(ReadFile(path_), old);
     EXPECT_FALSE(platform::FileExists(path_ + ".tmp")) << "no temporary file is left behind";
-    // A name whose parent is a regular file cannot be saved, and the file stays as it was.
-    document_.SetFileName(FileName(WriteFile("plain", "a file") + "/default.xcfg"));
-    EXPECT_FALSE(document_.Save());
-    EXPECT_EQ(ReadFile(PathOf("plain")), "a file");
-    // Missing folders are created; a document without a root is not written.
-    document_.SetFileName(FileName(PathOf("new/deeper/default.xcfg")));
-    EXPECT_TRUE(document_.Save());
-    EXPECT_TRUE(platform::FileExists(PathOf("new/deeper/default.xcfg")));
-    XmlDocument empty;
-    empty.SetFileName(FileName(PathOf("rootless.xcfg")));
-    EXPECT_FALSE(empty.Save());
-    EXPECT_FALSE(platform::FileExists(PathOf("rootless.xcfg")));
-}
 
-TEST_F(XmlSaveTest, SaveKeepsLinksAndPermissionsAndWritesInPlaceWithoutATemporaryFile)
-{
     // Through a symbolic link: the link stays, its target takes the new text and keeps mode 0640.
-    const std::string target = WriteFile("elsewhere.xcfg", "old");
+    const std::string target = WriteFile("elsewhere.xcfg", "old"), link = PathOf("link.xcfg");
     ASSERT_EQ(chmod(target.c_str(), 0640), 0);
-    ASSERT_EQ(symlink("elsewhere.xcfg", path_.c_str()), 0);
+    ASSERT_EQ(symlink("elsewhere.xcfg", link.c_str()), 0);
+    document_.SetFileName(FileName(link));
     ASSERT_TRUE(document_.Save());
     struct stat info;
-    ASSERT_EQ(lstat(path_.c_str(), &info), 0);
+    ASSERT_EQ(lstat(link.c_str(), &info), 0);
     EXPECT_TRUE(S_ISLNK(info.st_mode));
     ASSERT_EQ(stat(target.c_str(), &info), 0);
     EXPECT_EQ(info.st_mode & 07777, 0640u);
-    EXPECT_NE(ReadFile(target).find("<port>3</port>"), std::string::npos);
-
+    EXPECT_NE(ReadFile(target).find("<port>4</port>"), std::string::npos);
     // No temporary file can be made beside it: the file itself is rewritten, every step checked.
     platform::FileSystem().open = [](const char* path, int flags, mode_t mode) {
         const std::string name(path);
@@ -233,9 +211,27 @@ TEST_F(XmlSaveTest, SaveKeepsLinksAndPermissionsAndWritesInPlaceWithoutATemporar
             return errno = EACCES, -1;
         return platform::RealFileSystem().open(path, flags, mode);
     };
-    document_.GetRoot()->Find(u"port")->SetText(4);
+    document_.GetRoot()->Find(u"port")->SetText(5);
     ASSERT_TRUE(document_.Save());
-    EXPECT_NE(ReadFile(target).find("<port>4</port>"), std::string::npos);
+    EXPECT_NE(ReadFile(target).find("<port>5</port>"), std::string::npos);
     platform::FileSystem().close = [](int fd) { return platform::RealFileSystem().close(fd), errno = EIO, -1; };
     EXPECT_FALSE(document_.Save()) << "a failed close is a failed save";
+    platform::FileSystem() = platform::RealFileSystem();
+
+    // A name whose parent is a regular file cannot be saved, and the file stays as it was.
+    document_.SetFileName(FileName(WriteFile("plain", "a file") + "/default.xcfg"));
+    EXPECT_FALSE(document_.Save());
+    EXPECT_EQ(ReadFile(PathOf("plain")), "a file");
+    // Missing folders are created.
+    document_.SetFileName(FileName(PathOf("new/deeper/default.xcfg")));
+    EXPECT_TRUE(document_.Save());
+    EXPECT_TRUE(platform::FileExists(PathOf("new/deeper/default.xcfg")));
+    // A document without a root is not written; a missing file, or a folder, does not load.
+    XmlDocument empty;
+    empty.SetFileName(FileName(PathOf("rootless.xcfg")));
+    EXPECT_FALSE(empty.Save());
+    EXPECT_FALSE(empty.Load());
+    EXPECT_FALSE(platform::FileExists(PathOf("rootless.xcfg")));
+    empty.SetFileName(FileName(folder_));
+    EXPECT_FALSE(empty.Load());
 }
