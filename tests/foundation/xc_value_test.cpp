@@ -45,9 +45,9 @@ void ExpectDeepCopy(uint32_t kind, Fill fill, Check check)
 
 }  // namespace
 
-// A partner vector shorter than its lead gives empty elements rather than a read past its end.
-TEST(XCValue, CopiesOfEveryKindOwnTheirPayloadAfterTheSourceIsGone)
+TEST(XCValue, CopiesOfEveryKindOwnTheirPayloadAfterTheSourceIsGoneAndOtherKindsClearTheValue)
 {
+    // A partner vector shorter than its lead gives empty elements rather than a read past its end.
     ExpectDeepCopy<XCValueComplex>(1, [](auto&) {}, [](const auto&) {});
     ExpectDeepCopy<XCValueComplexFO>(
         2, [](auto& o) { o.values = {-3.0, 7.0}; o.indices = {1.0}; },
@@ -97,11 +97,7 @@ TEST(XCValue, CopiesOfEveryKindOwnTheirPayloadAfterTheSourceIsGone)
     ExpectDeepCopy<XCValueComplexCPP>(
         18, [](auto& o) { o.codes = {4, 5}; o.texts = {u"pump"}; },
         [](const auto& o) { EXPECT_EQ(o.texts, (Texts{u"pump", u""})); });
-}
-
-TEST(XCValue, KindTwelveAndUnknownKindsLeaveTheValueEmpty)
-{
-    // And a payload that claims a kind it is not of is not copied as that class.
+    // Kind 12 and unknown kinds clear the value; a payload that claims a kind it is not of is not copied.
     for (uint32_t kind : {0u, 12u, 19u, 0xFFFFFFFFu, 2u}) {
         const ClaimedKind payload(kind);
         XCValue value;
