@@ -61,18 +61,25 @@ const std::string kReadOut("\x01\x03\x00\x00\x00\x43\x04\x3B", 8);
 
 }  // namespace
 
-TEST_F(MainDialog, ReadOutShowsEveryValueInItsFormatWhateverTheLocale)
+TEST_F(MainDialog, ReadOutShowsEveryValueInItsFormatWhateverTheLocaleAndEveryFailureClearsThem)
 {
-    // The simulator's counters, with two extremes: partial logs 2^31, total time 2^32 - 1.
+    // The simulator's counters, with two extremes: partial logs 2^31, total time 2^32 - 1. Then
+    // requests 2 to 5 fail in four ways, the 6th succeeds again, and COM5 has no device.
     StartRecorder({"--set", "1=0x0102", "--set", "2=0x0A0B", "--set", "3=77", "--set", Battery(2.955), "--set",
                    "65=0x8000", "--set", "66=0", "--set", "26=0x8000", "--set", "27=0", "--set", "60=0xFFFF", "--set",
-                   "61=0xFFFF"});
+                   "61=0xFFFF", "--fault", "no-reply@2", "--fault", "bad-crc@3", "--fault", "exception:4@4",
+                   "--fault", "wrong-unit@5"});
     ASSERT_NE(std::setlocale(LC_ALL, "es_ES.UTF-8"), nullptr);
-    Screen screen;
-    Capture(screen);
+    std::vector<Screen> screens(7);
+    for (size_t i = 0; i < screens.size(); ++i) {
+        if (i > 0)
+            ui_.Select(IDC_PORT, i < 6 ? kPortIndex : 4);
+        Capture(screens[i]);
+    }
     Run();
     std::setlocale(LC_ALL, "C");
 
+    Screen& screen = screens[0];
     EXPECT_EQ(screen.title, u"Kestrovane 1.5");
     EXPECT_EQ(screen.selection, kPortIndex);
     EXPECT_EQ(screen.text[IDC_SERIAL], u"2147483648");
@@ -89,39 +96,20 @@ TEST_F(MainDialog, ReadOutShowsEveryValueInItsFormatWhateverTheLocale)
         EXPECT_EQ(screen.text[rows[row] + 9], total[row]) << "row " << row;
     }
     EXPECT_EQ(screen.text[IDC_PARTIAL_TIME_LABEL], Text(kTextTime) + u" (s)");
-    EXPECT_EQ(screen.text[IDC_STATUS], u"");
-    EXPECT_TRUE(screen.enabled[IDC_PARAMETERS] && screen.enabled[IDC_DOWNLOAD]);
-    EXPECT_EQ(Requests(), std::vector<std::string>{kReadOut});
-}
-
-TEST_F(MainDialog, EveryFailedReadOutClearsTheDisplayAndDisablesTheButtons)
-{
-    // Requests 2 to 5 fail in four ways; the 6th succeeds again; COM5 has no device.
-    StartRecorder({"--set", "3=9", "--fault", "no-reply@2", "--fault", "bad-crc@3", "--fault", "exception:4@4",
-                   "--fault", "wrong-unit@5"});
-    std::vector<Screen> screens(7);
-    for (size_t i = 0; i < screens.size(); ++i) {
-        if (i > 0)
-            ui_.Select(IDC_PORT, i < 6 ? kPortIndex : 4);
-        Capture(screens[i]);
-    }
-    Run();
-    for (size_t i = 1; i < screens.size(); ++i) {
-        if (i == 5)
-            continue;
-        EXPECT_EQ(screens[i].text[IDC_STATUS], Text(i < 6 ? kTextCommunicationError : kTextPortNotOpened)) << i;
+    EXPECT_EQ(screen.Status(), std::make_tuple(std::u16string(), true, true));
+    EXPECT_EQ(screens[5].text, screen.text);
+    EXPECT_EQ(screens[5].Status(), screen.Status());
+    EXPECT_EQ(Requests(), std::vector<std::string>(6, kReadOut));
+    for (size_t i : {1, 2, 3, 4, 6}) {
+        EXPECT_EQ(screens[i].Status(), std::make_tuple(Text(i < 6 ? kTextCommunicationError : kTextPortNotOpened), false, false)) << i;
         for (int id : kValueControls)
             EXPECT_EQ(screens[i].text[id], u"-") << "read-out " << i << ", control " << id;
-        EXPECT_FALSE(screens[i].enabled[IDC_PARAMETERS] || screens[i].enabled[IDC_DOWNLOAD]) << i;
     }
-    for (size_t i : {0, 5}) {
-        EXPECT_EQ(screens[i].text[IDC_PRODUCT], u"9");
-        EXPECT_EQ(screens[i].text[IDC_STATUS], u"");
-        EXPECT_TRUE(screens[i].enabled[IDC_PARAMETERS] && screens[i].enabled[IDC_DOWNLOAD]);
-    }
+    // Even a read-out that fails writes its port.
+    EXPECT_NE(ReadFile("default.xcfg").find("<port>5</port>"), std::string::npos);
 }
 
-TEST_F(MainDialog, ConfigurationFileIsCreatedRepairedAndKeptCurrent)
+TEST_F(MainDialog, ConfigurationFileIsCreatedOrRepairedWithTheDefaults)
 {
     // Missing, damaged, or with a port outside the list: the defaults and no selection.
     for (const std::string& start : {std::string(), std::string("<config><port>3</port>"),
@@ -137,13 +125,6 @@ TEST_F(MainDialog, ConfigurationFileIsCreatedRepairedAndKeptCurrent)
         EXPECT_EQ(screen.text[IDC_STATUS], Text(kTextPortNotOpened)) << start;
         EXPECT_EQ(ReadFile("default.xcfg"), kDeclaration + "<config>" + kDefaults + "<port>-1</port></config>") << start;
     }
-    // Each read-out writes its port.
-    SimulatedRecorder recorder({}, ports_.LinkPath(3));
-    ui_.Select(IDC_PORT, kPortIndex);
-    ui_.Call([this](Dialog&) { EXPECT_NE(ReadFile("default.xcfg").find("<port>3</port>"), std::string::npos); });
-    ui_.Select(IDC_PORT, 6);
-    Run();
-    EXPECT_NE(ReadFile("default.xcfg").find("<port>7</port>"), std::string::npos);
 }
 
 TEST_F(MainDialog, UnsetClockOffersTheFactorySettings)
