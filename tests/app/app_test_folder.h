@@ -6,7 +6,6 @@
 #include "platform/ui/ui_constants.h"
 #include "tests/support/temporary_folder.h"
 #include "tests/support/temporary_ports_folder.h"
-#include "tests/support/xc_text.h"
 
 #include <gtest/gtest.h>
 
@@ -69,7 +68,7 @@ protected:
     {
         XCStringW text;
         g_StringTable.GetString(text, id);
-        return U16(text);
+        return std::u16string(text.GetData(), static_cast<size_t>(text.GetLength()));
     }
     std::u16string LastMessage() const { return ui_.MessageBoxes().empty() ? u"" : ui_.MessageBoxes().back().text; }
 
