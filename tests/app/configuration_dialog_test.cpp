@@ -21,10 +21,7 @@ Bytes WriteRequest(uint8_t start, const std::vector<uint16_t>& words)
     return testsupport::WithCrc(frame);
 }
 
-Bytes ClockWrite(uint32_t packed)
-{
-    return WriteRequest(16, {static_cast<uint16_t>(packed >> 16), static_cast<uint16_t>(packed)});
-}
+Bytes ClockWrite(uint32_t packed) { return WriteRequest(16, {static_cast<uint16_t>(packed >> 16), static_cast<uint16_t>(packed)}); }
 
 const Bytes kRead = testsupport::ReadRequest(3, 8, 11);
 // The simulator's parameters with a nominal voltage of 231 and a frequency of 60.
@@ -43,7 +40,6 @@ protected:
         EXPECT_EQ(ui_.Failure(), "");
         return recorder.Requests();
     }
-    std::u16string LastMessage() const { return ui_.MessageBoxes().empty() ? u"" : ui_.MessageBoxes().back().text; }
 };
 
 }  // namespace
@@ -99,10 +95,6 @@ TEST_F(ConfigurationDialog, WritesOnlyWhatDiffers)
         ui_.Click(IDOK);
         EXPECT_EQ(Run({}, IDOK), (Requests{kRead, ClockWrite(packed)}));
     }
-    // The memory reset alone.
-    ui_.Click(IDC_CONFIG_RESET_MEMORY);
-    ui_.Click(IDOK);
-    EXPECT_EQ(Run({}, IDOK), (Requests{kRead, WriteRequest(18, {0})}));
     // The PC's time greys the pickers, and a clock of 2020 gets the current time.
     ui_.Click(IDC_CONFIG_SEND_PC_TIME);
     ui_.Call([](Dialog& dialog) { EXPECT_FALSE(dialog.GetDlgItem(IDC_CONFIG_DATE).IsWindowEnabled()); });
@@ -139,6 +131,7 @@ TEST_F(ConfigurationDialog, FailuresAreNamedAndNothingIsReportedDone)
 
 TEST_F(ConfigurationDialog, ParametersButtonReadsTheRecorderAgainAfterOkOnly)
 {
+    // Escape, then the memory reset alone.
     SimulatedRecorder recorder({}, ports_.LinkPath(3));
     WriteFile("default.xcfg", "<?xml version=\"1.0\" encoding=\"UTF-8\"?><config><port>3</port></config>");
     ui_.Click(IDC_PARAMETERS);
