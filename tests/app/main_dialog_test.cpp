@@ -21,8 +21,14 @@ namespace {
 const int kPortIndex = 2;  // COM3
 const std::string kDeclaration = "<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\"?>";
 const std::string kDefaults = "<productName>Kestrovane</productName><icono>Kestrovane.ico</icono>";
-const int kValueControls[] = {IDC_SERIAL, IDC_HARDWARE, IDC_SOFTWARE, IDC_PRODUCT, IDC_BATTERY, 1027, 1028, 1029,
-                              1030, 1031, 1032, 1033, 1035, 1036, 1037, 1038, 1039, 1040, 1041, 1042, 1044};
+// Each value control with what the read-out below shows: the battery with a point whatever the
+// locale; the counter rows from the top are logs, events, voltage high, low, fail, frequency,
+// voltage on and time, partial (1027-1035) then total (1036-1044).
+const std::pair<int, std::u16string> kShown[] = {
+    {IDC_SERIAL, u"2147483648"}, {IDC_HARDWARE, u"1.2"}, {IDC_SOFTWARE, u"10.11"}, {IDC_PRODUCT, u"77"},
+    {IDC_BATTERY, u"2.95"}, {1027, u"-2147483648"}, {1028, u"0"}, {1029, u"3"}, {1030, u"2"}, {1031, u"1"},
+    {1032, u"4"}, {1033, u"5"}, {1035, u"86400"}, {1036, u"1000"}, {1037, u"200"}, {1038, u"33"}, {1039, u"22"},
+    {1040, u"11"}, {1041, u"44"}, {1042, u"55"}, {1044, u"-1"}};
 
 std::string Battery(double volts) { return "62=" + std::to_string(static_cast<unsigned>(volts * 6553.6)); }
 
@@ -78,27 +84,16 @@ TEST_F(MainDialog, ReadOutShowsEveryValueInItsFormatWhateverTheLocaleAndEveryFai
     Screen& screen = screens[0];
     EXPECT_EQ(screen.title, u"Kestrovane 1.5");
     EXPECT_EQ(screen.selection, kPortIndex);
-    EXPECT_EQ(screen.text[IDC_SERIAL], u"2147483648");
-    EXPECT_EQ(screen.text[IDC_HARDWARE], u"1.2");
-    EXPECT_EQ(screen.text[IDC_SOFTWARE], u"10.11");
-    EXPECT_EQ(screen.text[IDC_PRODUCT], u"77");
-    EXPECT_EQ(screen.text[IDC_BATTERY], u"2.95") << "a point, not the locale's comma";
-    // Rows from the top: logs, events, voltage high, low, fail, frequency, voltage on, time.
-    const std::u16string partial[] = {u"-2147483648", u"0", u"4", u"1", u"2", u"5", u"3", u"86400"};
-    const std::u16string total[] = {u"1000", u"200", u"44", u"11", u"22", u"55", u"33", u"-1"};
-    const int rows[] = {1027, 1028, 1032, 1031, 1030, 1033, 1029, 1035};
-    for (int row = 0; row < 8; ++row) {
-        EXPECT_EQ(screen.text[rows[row]], partial[row]) << "row " << row;
-        EXPECT_EQ(screen.text[rows[row] + 9], total[row]) << "row " << row;
-    }
     EXPECT_EQ(screen.text[IDC_PARTIAL_TIME_LABEL], Text(kTextTime) + u" (s)");
     EXPECT_EQ(screen.Status(), std::make_tuple(std::u16string(), true, true));
     EXPECT_EQ(screens[5].text, screen.text);
     EXPECT_EQ(screens[5].Status(), screen.Status());
     EXPECT_EQ(Requests(), std::vector<std::string>(6, kReadOut));
-    for (size_t i : {1, 2, 3, 4, 6}) {
+    for (size_t i : {1, 2, 3, 4, 6})
         EXPECT_EQ(screens[i].Status(), std::make_tuple(Text(i < 6 ? kTextCommunicationError : kTextPortNotOpened), false, false)) << i;
-        for (int id : kValueControls)
+    for (const auto& [id, text] : kShown) {
+        EXPECT_EQ(screen.text[id], text) << id;
+        for (size_t i : {1, 2, 3, 4, 6})
             EXPECT_EQ(screens[i].text[id], u"-") << "read-out " << i << ", control " << id;
     }
     // Even a read-out that fails writes its port.
