@@ -139,15 +139,13 @@ TEST_F(MainDialog, UnsetClockOffersTheFactorySettings)
 
     // No, or a command that fails: only the first read, and its values shown without a message.
     // The clock is 2031-05-01, whose four year bits the recorder keeps read as 2015.
-    for (const std::vector<std::string>& fault : {std::vector<std::string>{}, {"--fault", "garbage:1@2"}}) {
-        std::vector<std::string> arguments = {"--clock", "41420000", "--set", "3=21"};
-        arguments.insert(arguments.end(), fault.begin(), fault.end());
-        StartRecorder(arguments);
-        ui_.AnswerMessageBox(fault.empty() ? IDNO : IDYES);
+    for (int answer : {IDNO, IDYES}) {
+        StartRecorder({"--clock", "41420000", "--set", "3=21", "--fault", "garbage:1@2"});
+        ui_.AnswerMessageBox(answer);
         Screen screen;
         Capture(screen);
         Run();
-        EXPECT_EQ(Requests().size(), fault.empty() ? 1u : 2u);
+        EXPECT_EQ(Requests().size(), answer == IDNO ? 1u : 2u);
         EXPECT_EQ(screen.text[IDC_PRODUCT], u"21");
         EXPECT_EQ(screen.text[IDC_STATUS], u"");
     }
@@ -191,22 +189,15 @@ TEST_F(MainDialog, WeakBatteryWarnsOnceASecondAfterTheWindowOpensThenAtOnce)
 TEST_F(MainDialog, AboutEntryShowsTheProductNameWithItsAmpersand)
 {
     WriteFile("default.xcfg", kDeclaration + "<config><productName>Volt &amp; Co</productName></config>");
-    std::vector<Dialog::MenuItem> menu;
     Screen main, about;
-    ui_.Call([&](Dialog& dialog) {
-        main = Screen::Of(dialog);
-        menu = dialog.SystemMenuItems();
-    });
+    ui_.Call([&main](Dialog& dialog) { main = Screen::Of(dialog); });
     ui_.ChooseSystemMenuItem(IDM_ABOUTBOX);
     ui_.Call([&about](Dialog& dialog) { about = Screen::Of(dialog); });
     ui_.Click(IDOK);
     Run();
-    ASSERT_EQ(menu.size(), 1u);
-    EXPECT_EQ(menu[0].text, u"&Acerca de...");
     EXPECT_EQ(main.title, u"Volt & Co 1.5");
     EXPECT_EQ(about.title, u"Acerca de Volt & Co");
     EXPECT_EQ(about.text[IDC_ABOUT_VERSION], u"Volt & Co, versi\u00F3n 1.5");
-    EXPECT_EQ(about.text[IDOK], u"Aceptar");
 
     // Without the file: an empty name in both texts, and the built-in icon; then an icon named with
     // a backslash, as a file written on another system names it.
