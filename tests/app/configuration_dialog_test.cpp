@@ -1,7 +1,6 @@
 #include "app/configuration_dialog.h"
 
 #include "app/main_dialog.h"
-#include "app/resource_ids.h"
 #include "app/text_ids.h"
 #include "tests/app/app_test_folder.h"
 #include "tests/support/modbus_frames.h"

@@ -1,9 +1,7 @@
 #include "app/download_dialog.h"
 
-#include "app/resource_ids.h"
 #include "app/text_ids.h"
 #include "platform/file_system_calls.h"
-#include "platform/ui/ui_constants.h"
 #include "tests/app/app_test_folder.h"
 #include "tests/support/simulated_recorder.h"
 

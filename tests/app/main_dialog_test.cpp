@@ -1,11 +1,8 @@
 #include "app/main_dialog.h"
 
 #include "app/about_dialog.h"
-#include "app/resource_ids.h"
 #include "app/text_ids.h"
 #include "devicelink/rs_device_connection.h"
-#include "platform/ui/backend.h"
-#include "platform/ui/ui_constants.h"
 #include "tests/app/app_test_folder.h"
 #include "tests/platform/ui/ico_file.h"
 #include "tests/support/simulated_recorder.h"
