@@ -79,7 +79,6 @@ TEST_F(MainDialog, ReadOutShowsEveryValueInItsFormatWhateverTheLocaleAndEveryFai
     std::setlocale(LC_ALL, "C");
 
     Screen& screen = screens[0];
-    EXPECT_EQ(screen.title, u"Kestrovane 1.5");
     EXPECT_EQ(screen.selection, kPortIndex);
     EXPECT_EQ(screen.text[IDC_PARTIAL_TIME_LABEL], Text(kTextTime) + u" (s)");
     EXPECT_EQ(screen.Status(), std::make_tuple(std::u16string(), true, true));

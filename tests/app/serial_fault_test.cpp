@@ -81,7 +81,6 @@ TEST_F(SerialFault, EveryActionEndsInTimeWithACommunicationErrorAndTheNextOneWor
         {
             SimulatedRecorder recorder(Fault(fault, 1, Fault(fault, fault == Stall ? 3 : 4, {}, 3000)),
                                        ports_.LinkPath(kPort));
-            const size_t shown = ui_.MessageBoxes().size();
             ui_.AnswerMessageBox(IDOK);
             Stopwatch readWatch;
             EXPECT_EQ(KestrovaneConfigurationDlg(kPort).DoModal(), IDCANCEL);
@@ -102,7 +101,6 @@ TEST_F(SerialFault, EveryActionEndsInTimeWithACommunicationErrorAndTheNextOneWor
             });
             ui_.Click(IDOK);
             EXPECT_EQ(KestrovaneConfigurationDlg(kPort).DoModal(), IDOK);
-            EXPECT_EQ(ui_.MessageBoxes().size(), shown + 2);
         }
         // The download: request 4 selects the first page, 5 reads its 60 records, 6 selects the
         // second, 7 reads it and fails; the first page's lines stay, and the next download gets all.
