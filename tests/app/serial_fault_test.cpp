@@ -115,6 +115,7 @@ TEST_F(SerialFault, EveryActionEndsInTimeWithACommunicationErrorAndTheNextOneWor
                 ExpectNoHangNoSpin(watch, 5000);
             EXPECT_EQ(LastMessage(), healthy ? Text(kTextDownloadComplete) : error);
             EXPECT_EQ(CsvLines("logs"), healthy ? 70 : 60);
+            EXPECT_EQ(ReadFile(CsvName("events")), "");
             LetALateReplyPass(fault);
         }
     }
