@@ -1,17 +1,20 @@
 #pragma once
 #include "app/res/program_resources.h"
+#include "app/resource_ids.h"
 #include "foundation/string_table_file.h"
 #include "platform/ui/headless_backend.h"
+#include "platform/ui/ui_constants.h"
 #include "tests/support/temporary_folder.h"
 #include "tests/support/temporary_ports_folder.h"
 
 #include <gtest/gtest.h>
 
-#include <cstdio>
+#include <algorithm>
 #include <ctime>
 #include <fstream>
 #include <map>
 #include <sstream>
+#include <tuple>
 #include <unistd.h>
 
 // A dialog test: its own current directory (where default.xcfg lives) and ports folder, the
@@ -40,16 +43,26 @@ protected:
         text << std::ifstream(folder_ + "/" + name, std::ios::binary).rdbuf();
         return text.str();
     }
-    // The name a download gives today's CSV file of `kind` ("logs" or "events").
+    // The name a download gives today's CSV file of `kind` ("logs" or "events"), and its lines.
     static std::string CsvName(const char* kind)
     {
         const time_t now = time(nullptr);
         tm local;
-        localtime_r(&now, &local);
-        char name[64];
-        std::snprintf(name, sizeof name, "%s_%02d%02d%04d.csv", kind, local.tm_mday, local.tm_mon + 1,
-                      local.tm_year + 1900);
-        return name;
+        char date[16];
+        strftime(date, sizeof date, "%d%m%Y", localtime_r(&now, &local));
+        return std::string(kind) + "_" + date + ".csv";
+    }
+    long CsvLines(const char* kind)
+    {
+        const std::string text = ReadFile(CsvName(kind));
+        return std::count(text.begin(), text.end(), '\n');
+    }
+    // Chooses `folder` (the test's own by default) in the download dialog and starts with OK.
+    void StartDownload(const std::u16string& folder = u"")
+    {
+        ui_.Click(IDC_DOWNLOAD_BROWSE);
+        ui_.ChooseFolder(folder.empty() ? std::u16string(folder_.begin(), folder_.end()) : folder);
+        ui_.Click(platform::ui::IDOK);
     }
     static std::u16string Text(uint16_t id)
     {
@@ -57,6 +70,7 @@ protected:
         g_StringTable.GetString(text, id);
         return std::u16string(text.GetData(), static_cast<size_t>(text.GetLength()));
     }
+    std::u16string LastMessage() const { return ui_.MessageBoxes().empty() ? u"" : ui_.MessageBoxes().back().text; }
 
     TemporaryPortsFolder ports_;
     platform::ui::HeadlessBackend ui_;
@@ -82,4 +96,6 @@ struct Screen {
             screen.selection = dialog.GetDlgItem(listId).GetCurSel();
         return screen;
     }
+    // The status line and whether the two buttons that need a read-out are on.
+    std::tuple<std::u16string, bool, bool> Status() { return {text[IDC_STATUS], enabled[IDC_PARAMETERS], enabled[IDC_DOWNLOAD]}; }
 };

@@ -1,7 +1,6 @@
 #include "app/configuration_dialog.h"
 
 #include "app/main_dialog.h"
-#include "app/resource_ids.h"
 #include "app/text_ids.h"
 #include "tests/app/app_test_folder.h"
 #include "tests/support/modbus_frames.h"
@@ -21,10 +20,7 @@ Bytes WriteRequest(uint8_t start, const std::vector<uint16_t>& words)
     return testsupport::WithCrc(frame);
 }
 
-Bytes ClockWrite(uint32_t packed)
-{
-    return WriteRequest(16, {static_cast<uint16_t>(packed >> 16), static_cast<uint16_t>(packed)});
-}
+Bytes ClockWrite(uint32_t packed) { return WriteRequest(16, {static_cast<uint16_t>(packed >> 16), static_cast<uint16_t>(packed)}); }
 
 const Bytes kRead = testsupport::ReadRequest(3, 8, 11);
 // The simulator's parameters with a nominal voltage of 231 and a frequency of 60.
@@ -43,7 +39,6 @@ protected:
         EXPECT_EQ(ui_.Failure(), "");
         return recorder.Requests();
     }
-    std::u16string LastMessage() const { return ui_.MessageBoxes().empty() ? u"" : ui_.MessageBoxes().back().text; }
 };
 
 }  // namespace
@@ -80,7 +75,7 @@ TEST_F(ConfigurationDialog, ChecksRefuseInTheirOrderAndSendNothing)
     EXPECT_EQ(Run({"--set", "9=55"}, IDOK), (Requests{kRead, WriteRequest(8, {259, 50, 230, 259, 10, 6, 12, 0})}));
 }
 
-TEST_F(ConfigurationDialog, WritesOnlyWhatDiffers)
+TEST_F(ConfigurationDialog, WritesOnlyWhatDiffersAndNamesEachFailure)
 {
     // At once: nothing changed, as long as register 13 holds 6; else the parameters as read.
     ui_.Click(IDOK);
@@ -99,10 +94,6 @@ TEST_F(ConfigurationDialog, WritesOnlyWhatDiffers)
         ui_.Click(IDOK);
         EXPECT_EQ(Run({}, IDOK), (Requests{kRead, ClockWrite(packed)}));
     }
-    // The memory reset alone.
-    ui_.Click(IDC_CONFIG_RESET_MEMORY);
-    ui_.Click(IDOK);
-    EXPECT_EQ(Run({}, IDOK), (Requests{kRead, WriteRequest(18, {0})}));
     // The PC's time greys the pickers, and a clock of 2020 gets the current time.
     ui_.Click(IDC_CONFIG_SEND_PC_TIME);
     ui_.Call([](Dialog& dialog) { EXPECT_FALSE(dialog.GetDlgItem(IDC_CONFIG_DATE).IsWindowEnabled()); });
@@ -113,17 +104,12 @@ TEST_F(ConfigurationDialog, WritesOnlyWhatDiffers)
     ASSERT_EQ(requests.size(), 2u);
     const XCTime written = DecodeRecorderClock(ReplyDoubleRegister(requests[1].data() + 4, 0, 0));
     EXPECT_LE(now.GetSeconds() - written.GetSeconds(), 30u);
-}
 
-TEST_F(ConfigurationDialog, FailuresAreNamedAndNothingIsReportedDone)
-{
-    // No port, or a read that fails: a message, and the dialog ends with Cancel before it shows.
+    // No port: a message, and the dialog ends with Cancel before it shows (a failed read does the
+    // same: the serial fault tests).
     ui_.AnswerMessageBox(IDOK);
     EXPECT_EQ(Run({}, IDCANCEL, -1), Requests{});
     EXPECT_EQ(LastMessage(), Text(kTextPortNotOpened));
-    ui_.AnswerMessageBox(IDOK);
-    EXPECT_EQ(Run({"--fault", "no-reply@1"}, IDCANCEL), Requests{kRead});
-    EXPECT_EQ(LastMessage(), Text(kTextCommunicationError));
     // The clock write fails after the parameters went: the dialog stays, and OK sends both again.
     ui_.Paste(IDC_CONFIG_VOLTAGE, u"231");
     for (int id : {IDC_CONFIG_DATE, IDC_CONFIG_TIME})
@@ -139,6 +125,7 @@ TEST_F(ConfigurationDialog, FailuresAreNamedAndNothingIsReportedDone)
 
 TEST_F(ConfigurationDialog, ParametersButtonReadsTheRecorderAgainAfterOkOnly)
 {
+    // Escape, then the memory reset alone.
     SimulatedRecorder recorder({}, ports_.LinkPath(3));
     WriteFile("default.xcfg", "<?xml version=\"1.0\" encoding=\"UTF-8\"?><config><port>3</port></config>");
     ui_.Click(IDC_PARAMETERS);

@@ -1,9 +1,7 @@
 #include "app/download_dialog.h"
 
-#include "app/resource_ids.h"
 #include "app/text_ids.h"
 #include "platform/file_system_calls.h"
-#include "platform/ui/ui_constants.h"
 #include "tests/app/app_test_folder.h"
 #include "tests/support/simulated_recorder.h"
 
@@ -11,6 +9,7 @@
 #include <cstdlib>
 #include <memory>
 #include <sys/stat.h>
+#include <unistd.h>
 
 using namespace platform::ui;
 
@@ -30,13 +29,6 @@ protected:
         recorder_ = std::make_unique<SimulatedRecorder>(arguments, ports_.LinkPath(3));
         ASSERT_TRUE(recorder_->IsReady());
     }
-    // Chooses `folder` (the test's own by default) and starts the download with OK.
-    void Start(const std::u16string& folder = u"")
-    {
-        ui_.Click(IDC_DOWNLOAD_BROWSE);
-        ui_.ChooseFolder(folder.empty() ? std::u16string(folder_.begin(), folder_.end()) : folder);
-        ui_.Click(IDOK);
-    }
     // One download that ends with a message; the text shown.
     std::u16string Run(bool logs = true, bool events = true, const std::u16string& folder = u"")
     {
@@ -44,20 +36,15 @@ protected:
             ui_.Click(IDC_DOWNLOAD_LOGS);
         if (!events)
             ui_.Click(IDC_DOWNLOAD_EVENTS);
-        Start(folder);
+        StartDownload(folder);
         ui_.WaitForEnd();
         ui_.AnswerMessageBox(IDOK);
-        KestrovaneDownloadDlg dialog(3);
-        EXPECT_EQ(dialog.DoModal(), IDOK);
+        EXPECT_EQ(KestrovaneDownloadDlg(3).DoModal(), IDOK);
         EXPECT_EQ(ui_.Failure(), "");
-        return ui_.MessageBoxes().empty() ? u"" : ui_.MessageBoxes().back().text;
+        return LastMessage();
     }
     std::string Path(const char* kind) const { return folder_ + "/" + CsvName(kind); }
-    bool Exists(const char* kind) const
-    {
-        struct stat status;
-        return stat(Path(kind).c_str(), &status) == 0;
-    }
+    bool Exists(const char* kind) const { return access(Path(kind).c_str(), F_OK) == 0; }
     // The record walk: "S<page byte>" for a page select, "R<offset>:<count>" for a read of records.
     std::string Walk() const
     {
@@ -84,11 +71,7 @@ std::vector<std::string> Memory(const char* pages, const char* size, int sp, int
 
 TEST_F(Download, WalksTheRingFromTheOldestToTheNewestRecord)
 {
-    struct Case {
-        std::vector<std::string> memory;
-        std::string walk;
-    };
-    const Case cases[] = {
+    const std::pair<std::vector<std::string>, std::string> cases[] = {
         // Wrapped: the start pointer lies after the end pointer in the same page.
         {Memory("4", "60", 2, 18, 2, 17), " S2 R18:42 S3 R0:60 S4 R0:60 S1 R0:60 S2 R0:18"},
         // Not wrapped, over two pages; the last request reaches past the end offset to a whole record.
@@ -101,23 +84,23 @@ TEST_F(Download, WalksTheRingFromTheOldestToTheNewestRecord)
         // Page 256 is selected by its low byte.
         {Memory("256", "3", 256, 0, 256, 2), " S0 R0:3"},
     };
-    for (const Case& c : cases) {
-        StartRecorder(c.memory);
+    for (const auto& [memory, walk] : cases) {
+        StartRecorder(memory);
         EXPECT_EQ(Run(), Text(kTextDownloadComplete));
-        EXPECT_EQ(Walk(), c.walk);
+        EXPECT_EQ(Walk(), walk);
         EXPECT_EQ(ReadFile(CsvName("logs")), "");
     }
-    // Each pointer check, then a count beyond the memory: nothing read, no file made.
+    // Each pointer check (pages, then pointers), then a count beyond the memory: nothing read, no
+    // file made.
     std::remove(Path("logs").c_str());
     std::remove(Path("events").c_str());
-    const int bad[][4] = {{0, 0, 1, 0}, {5, 0, 1, 0}, {1, 0, 0, 0}, {1, 0, 5, 0}, {1, 61, 1, 0}, {1, 0, 2, 61}};
+    const int bad[][5] = {{4, 0, 0, 1, 0}, {4, 5, 0, 1, 0},  {4, 1, 0, 0, 0}, {4, 1, 0, 5, 0},
+                          {4, 1, 61, 1, 0}, {4, 1, 0, 2, 61}, {1, 1, 0, 1, 60}};
     for (const auto& b : bad) {
-        StartRecorder(Memory("4", "60", b[0], b[1], b[2], b[3]));
+        StartRecorder(Memory(std::to_string(b[0]).c_str(), "60", b[1], b[2], b[3], b[4]));
         EXPECT_EQ(Run(), Text(kTextBadMemoryPointers));
         EXPECT_EQ(recorder_->Requests().size(), 3u);
     }
-    StartRecorder(Memory("1", "60", 1, 0, 1, 60));
-    EXPECT_EQ(Run(), Text(kTextBadMemoryPointers));
     EXPECT_FALSE(Exists("logs") || Exists("events"));
 }
 
@@ -147,33 +130,24 @@ TEST_F(Download, WritesEachRecordAsOneCsvLineInLocalTime)
 
 TEST_F(Download, EveryFailureEndsWithItsMessageAndTheLinesWrittenSoFar)
 {
-    // The second page's read gets no reply: the first page's 60 lines stay.
-    StartRecorder({"--logs", "70", "--fault", "no-reply@7"});
-    EXPECT_EQ(Run(), Text(kTextCommunicationError));
-    const std::string logs = ReadFile(CsvName("logs"));
-    EXPECT_EQ(std::count(logs.begin(), logs.end(), '\n'), 60);
-    EXPECT_EQ(ReadFile(CsvName("events")), "");
-
-    // The events file's name is taken by a folder: the logs file is left empty.
-    ASSERT_EQ(std::remove(Path("events").c_str()), 0);
+    // (A line that fails mid-walk: the serial fault walk.) The events file's name is taken by a
+    // folder: the logs file is made anew, empty.
+    StartRecorder({"--logs", "3", "--events", "3"});
+    WriteFile(CsvName("logs"), "old\n");
     ASSERT_EQ(mkdir(Path("events").c_str(), 0700), 0);
     EXPECT_EQ(Run(), Text(kTextEventsFileNotCreated));
     EXPECT_EQ(ReadFile(CsvName("logs")), "");
 
     // A full disk, for each file; then a close that loses what was written.
     ASSERT_EQ(rmdir(Path("events").c_str()), 0);
-    StartRecorder({"--logs", "3", "--events", "3"});
     platform::FileSystem().write = [](int, const void*, size_t) -> ssize_t { return errno = ENOSPC, -1; };
     EXPECT_EQ(Run(), Text(kTextLogsFileNotWritten));
     EXPECT_EQ(Run(false, true), Text(kTextEventsFileNotWritten));
     platform::FileSystem() = platform::RealFileSystem();
     platform::FileSystem().close = [](int fd) { return platform::RealFileSystem().close(fd), errno = EIO, -1; };
     EXPECT_EQ(Run(), Text(kTextLogsFileNotWritten));
-}
+    platform::FileSystem() = platform::RealFileSystem();
 
-TEST_F(Download, FolderMustLeaveRoomForTheFileNames)
-{
-    StartRecorder({"--logs", "3"});
     // 242 units pass the browser's rule but leave no room for the names; 243 are refused at once.
     const std::u16string folder242 = u"/" + std::u16string(241, u'd');
     EXPECT_EQ(Run(true, true, folder242), Text(kTextLogsFileNotCreated));
@@ -182,45 +156,33 @@ TEST_F(Download, FolderMustLeaveRoomForTheFileNames)
     ui_.AnswerMessageBox(IDOK);
     ui_.Call([](Dialog& dialog) { EXPECT_EQ(dialog.GetDlgItem(IDC_DOWNLOAD_FOLDER).GetWindowText().size(), 243u); });
     ui_.CloseWindow();
-    KestrovaneDownloadDlg dialog(3);
-    dialog.DoModal();
-    EXPECT_EQ(ui_.MessageBoxes().back().text, Text(kTextFolderTooLong));
+    KestrovaneDownloadDlg(3).DoModal();
+    EXPECT_EQ(LastMessage(), Text(kTextFolderTooLong));
     // A folder name beyond 8 bits is not cut into another folder's name.
     const std::u16string wide = std::u16string(folder_.begin(), folder_.end()) + u"/\u0164";
     ASSERT_EQ(mkdir((folder_ + "/d").c_str(), 0700), 0);
     EXPECT_EQ(Run(false, true, wide), Text(kTextEventsFileNotCreated));
     EXPECT_FALSE(Exists("d/events"));
-}
 
-TEST_F(Download, CancelKeepsTheFirstRequestsLinesAndTheDialogOpen)
-{
+    // Cancel during the first request: its 60 lines, no message, and the dialog stays for another OK.
     StartRecorder({"--logs", "100"});
-    Start();
+    StartDownload();
     ui_.AdvanceClock(500);
     ui_.Click(IDCANCEL);
     ui_.WaitForEnd();
-    ui_.Call([this](Dialog&) {
-        const std::string logs = ReadFile(CsvName("logs"));
-        EXPECT_EQ(std::count(logs.begin(), logs.end(), '\n'), 60);
-    });
+    ui_.Call([this](Dialog&) { EXPECT_EQ(CsvLines("logs"), 60); });
     ui_.Click(IDOK);
     ui_.WaitForEnd();
     ui_.AnswerMessageBox(IDOK);
-    KestrovaneDownloadDlg dialog(3);
-    EXPECT_EQ(dialog.DoModal(), IDOK);
-    EXPECT_EQ(ui_.Failure(), "");
-    ASSERT_EQ(ui_.MessageBoxes().size(), 1u);
-    EXPECT_EQ(ui_.MessageBoxes()[0].text, Text(kTextDownloadComplete));
-    const std::string logs = ReadFile(CsvName("logs"));
-    EXPECT_EQ(std::count(logs.begin(), logs.end(), '\n'), 100);
-}
+    EXPECT_EQ(KestrovaneDownloadDlg(3).DoModal(), IDOK);
+    EXPECT_EQ(LastMessage(), Text(kTextDownloadComplete));
+    EXPECT_EQ(CsvLines("logs"), 100);
 
-TEST_F(Download, FailedProgressRunStopsTheWorkerBeforeItsContextGoes)
-{
+    // The progress dialog's run fails at once (no such control): the worker stops after its first
+    // request of records, before the context it shares goes.
     StartRecorder({"--logs", "4800", "--pages", "8", "--page-size", "1800"});
-    Start();
-    ui_.Click(9999);  // no such control: the progress dialog's run fails at once
-    KestrovaneDownloadDlg dialog(3);
-    EXPECT_EQ(dialog.DoModal(), kHeadlessRunFailed);
-    EXPECT_LE(recorder_->Requests().size(), 5u) << "the worker stops after its first request of records";
+    StartDownload();
+    ui_.Click(9999);
+    EXPECT_EQ(KestrovaneDownloadDlg(3).DoModal(), kHeadlessRunFailed);
+    EXPECT_LE(recorder_->Requests().size(), 5u);
 }

@@ -60,22 +60,22 @@ TEST(ProgressDialog, HiddenForHalfASecondTellsTheBarOfNewColumnsOnlyAndEnterAsks
 
 TEST(ProgressBar, TextIsWhiteOverTheBarAndBlackOverTheRest)
 {
-    // The colour in row 3 of a bar 8 rows high, whose box glyphs fill rows 1 to 6, 6 columns apart.
-    auto at = [](int width, int upper, int position, int x) {
-        XCProgressCtrl bar;
-        bar.SetRange(0, upper);
-        bar.SetPos(position);
-        PixelBuffer picture(width, 8);
-        bar.OnPaint(picture, BoxTextPainter());
-        return picture.Get(x, 3);
-    };
+    // The colour in row 3 of a bar 8 rows high, whose box glyphs fill rows 1 to 6, 6 columns apart,
+    // for a width, range, position and column. 50 % of an even width: the bar ends before column 50,
+    // "50" is white on it, "%" black beside it. A glyph in the column where the bar ends counts as
+    // over it. Past the end: "100 %" on a full bar, not "1000 %". An empty range: "0 %" on the
+    // background.
     const Rgb white{0xFF, 0xFF, 0xFF}, black{}, bar = kPlainHighlight, face = kPlainButtonFace;
-    // 50 % of an even width: the bar ends before column 50; "50" is white on it, "%" black beside it.
-    EXPECT_EQ(at(100, 1000, 500, 49), bar);
-    EXPECT_EQ(at(100, 1000, 500, 50), face);
-    EXPECT_EQ(at(100, 1000, 500, 48), white);
-    EXPECT_EQ(at(100, 1000, 500, 56), black);
-    EXPECT_EQ(at(200, 100, 46, 92), white) << "a glyph in the column where the bar ends counts as over it";
-    EXPECT_EQ(at(100, 1, 10, 60), white) << "past the end: \"100 %\" on a full bar, not \"1000 %\"";
-    EXPECT_EQ(at(100, 0, 5, 41), black) << "an empty range: \"0 %\" on the background";
+    const std::tuple<int, int, int, int, Rgb> cases[] = {{100, 1000, 500, 49, bar},  {100, 1000, 500, 50, face},
+                                                         {100, 1000, 500, 48, white}, {100, 1000, 500, 56, black},
+                                                         {200, 100, 46, 92, white},   {100, 1, 10, 60, white},
+                                                         {100, 0, 5, 41, black}};
+    for (const auto& [width, upper, position, x, colour] : cases) {
+        XCProgressCtrl progress;
+        progress.SetRange(0, upper);
+        progress.SetPos(position);
+        PixelBuffer picture(width, 8);
+        progress.OnPaint(picture, BoxTextPainter());
+        EXPECT_EQ(picture.Get(x, 3), colour) << width << " " << upper << " " << position << " " << x;
+    }
 }

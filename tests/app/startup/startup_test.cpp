@@ -52,6 +52,8 @@ protected:
         unsetenv("LC_MESSAGES");
         setenv("LANG", "fr_FR.UTF-8", 1);
         std::remove((ProgramFolder() + "/default.xcfg").c_str());
+        // Files beside the program are found from any working folder.
+        ASSERT_EQ(chdir(runtime_.c_str()), 0);
     }
     void TearDown() override { RemoveTree(runtime_); }
 
@@ -98,6 +100,8 @@ TEST_F(StartUp, LanguageIsTheStoredOneElseDerivedFromTheUser)
     // No key, a French user: English, stored.
     EXPECT_EQ(Start(true), FileText("en", kTextPort));
     EXPECT_EQ(StoredLanguage(), u"en");
+    EXPECT_TRUE(std::ifstream(ProgramFolder() + "/default.xcfg").good());
+    EXPECT_FALSE(std::ifstream(runtime_ + "/default.xcfg").good());
     // A stored code is used as it stands, whatever the user's language.
     StoreLanguage(platform::SettingType::String, {'e', 0, 's', 0, 0, 0});
     EXPECT_EQ(Start(true), FileText("es", kTextPort));
@@ -114,6 +118,12 @@ TEST_F(StartUp, LanguageIsTheStoredOneElseDerivedFromTheUser)
     StoreLanguage(platform::SettingType::Dword, {0x0A, 0, 0, 0});
     Start(true);
     EXPECT_EQ(StoredLanguage(), u"es");
+    // An empty language table starts too, with empty texts.
+    const std::string empty = ProgramFolder() + "/Kestrovane.zz.stc";
+    std::ofstream(empty, std::ios::binary).write("\0\0", 2);
+    StoreLanguage(platform::SettingType::String, {'z', 0, 'z', 0, 0, 0});
+    EXPECT_EQ(Start(true), u"");
+    std::remove(empty.c_str());
 }
 
 TEST_F(StartUp, SettingsThatCannotBeStoredEndTheStart)
@@ -133,32 +143,14 @@ TEST_F(StartUp, SecondInstanceIsRefusedButAKilledOneDoesNotBlock)
     EXPECT_EQ(Start(false), FileText("en", kTextAnotherInstance));
     running.Release();
 
-    int ready[2];
-    ASSERT_EQ(pipe(ready), 0);
-    const pid_t child = fork();
-    if (child == 0) {
+    // A first instance killed while it held the name.
+    if (fork() == 0) {
         platform::SingleInstanceGuard guard;
         guard.Acquire("Kestrovane 1.0 Semaphore");
-        (void)!write(ready[1], "y", 1);
-        pause();
-        _exit(0);
+        raise(SIGKILL);
     }
-    char byte;
-    ASSERT_EQ(read(ready[0], &byte, 1), 1);
-    kill(child, SIGKILL);
-    waitpid(child, nullptr, 0);
+    int status = 0;
+    wait(&status);
+    EXPECT_TRUE(WIFSIGNALED(status));
     Start(true);
-}
-
-TEST_F(StartUp, FilesBesideTheProgramAreFoundFromAnyWorkingFolder)
-{
-    // An empty language table starts too, with empty texts.
-    const std::string empty = ProgramFolder() + "/Kestrovane.zz.stc";
-    std::ofstream(empty, std::ios::binary).write("\0\0", 2);
-    StoreLanguage(platform::SettingType::String, {'z', 0, 'z', 0, 0, 0});
-    ASSERT_EQ(chdir(runtime_.c_str()), 0);
-    EXPECT_EQ(Start(true), u"");
-    std::remove(empty.c_str());
-    EXPECT_TRUE(std::ifstream(ProgramFolder() + "/default.xcfg").good());
-    EXPECT_FALSE(std::ifstream(runtime_ + "/default.xcfg").good());
 }
