@@ -4,6 +4,16 @@
 
 #include <gtest/gtest.h>
 
+// The time stamp followed by `more` codes of `moreBytes` bytes; year base 2015.
+inline recordtest::StdImage TimedImage(std::vector<uint16_t> more = {0x41DA}, uint16_t moreBytes = 2)
+{
+    recordtest::StdImage image;
+    image.headerVariables = {{0x412C, recordtest::Be16(15)}};
+    image.recordCodes.insert(image.recordCodes.end(), more.begin(), more.end());
+    image.recordLength = uint16_t(5 + moreBytes);
+    return image;
+}
+
 // An STD data file in a fresh folder and the object that opens it.
 class StdFileTest : public ::testing::Test {
 protected:
