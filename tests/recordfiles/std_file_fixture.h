@@ -4,6 +4,13 @@
 
 #include <gtest/gtest.h>
 
+inline XCValue Number(double number)
+{
+    XCValue value;
+    value.SetDouble(number);
+    return value;
+}
+
 // The time stamp followed by `more` codes of `moreBytes` bytes; year base 2015.
 inline recordtest::StdImage TimedImage(std::vector<uint16_t> more = {0x41DA}, uint16_t moreBytes = 2)
 {
@@ -32,12 +39,7 @@ protected:
     }
     recordtest::Bytes Data() const { return recordtest::ReadBytes(folder_ / "data.std"); }
     recordtest::Bytes Index() const { return recordtest::ReadBytes(folder_ / "data.istd"); }
-    void Set(int index, double number)
-    {
-        XCValue value;
-        value.SetDouble(number);
-        file_.SetValue(index, value);
-    }
+    void Set(int index, double number) { file_.SetValue(index, Number(number)); }
 
     recordtest::TempFolder folder_;
     XCStdFile file_;

@@ -43,9 +43,9 @@ TEST_F(StdHeader, LengthBoundsAndChecksumTypes)
     EXPECT_TRUE(XCStdFile::VerifyChecksum(0, block, sizeof block));
 }
 
-TEST_F(StdHeader, BaseYearFromTwoDigitsFourDigitsOrDefault)
+TEST_F(StdHeader, BaseYearAndUnitScalesFromHeaderVariables)
 {
-    // None, two digits, four digits, a text (no number counts as 0), and two (the later one wins).
+    // Base year: none, two digits, four digits, a text (no number counts as 0), and two (the later one wins).
     const std::pair<Variables, int> years[] = {
         {{}, 1992}, {{{0x412C, Be16(15)}}, 2015}, {{{0x412C, Be16(85)}}, 1985}, {{{0x412C, Be16(2010)}}, 2010},
         {{{0xF12C, Bytes{'1', '5'}}}, 2000}, {{{0x412C, Be16(15)}, {0x312C, Bytes{99}}}, 1999}};
@@ -58,6 +58,14 @@ TEST_F(StdHeader, BaseYearFromTwoDigitsFourDigitsOrDefault)
     ASSERT_TRUE(Open(Concat({huge.Header(), huge.Record(Be32(Packed(63, 1, 1, 0, 0)))})));
     EXPECT_EQ(file_.GetRecordCount(), 1);
     EXPECT_FALSE(file_.GetFirstTime()->IsValid());
+    // Unit scales: defaults, or ten to the header value.
+    ASSERT_TRUE(Open(With({}).Header()));
+    EXPECT_DOUBLE_EQ(file_.GetUnitScale(322), 0.001);
+    EXPECT_EQ(file_.GetUnitScale(0x1A5), 0.0);  // not given by this header
+    ASSERT_TRUE(Open(With({{0x4142, Be16(0)}, {0x4140, Be16(0xFFFE)}, {0x4FC7, Be16(2)}}).Header()));
+    EXPECT_DOUBLE_EQ(file_.GetUnitScale(322), 0.001);  // 10^(0 - 3)
+    EXPECT_DOUBLE_EQ(file_.GetUnitScale(320), 0.01);
+    EXPECT_DOUBLE_EQ(file_.GetUnitScale(4039), 100.0);
 }
 
 TEST_F(StdHeader, ByteCountVariantHalvesCountsAndReadsUnsigned16AsSigned)
@@ -98,17 +106,6 @@ TEST_F(StdHeader, RecordVariablesAndValuesMustFit)
     values.headerLength = int(values.Header().size()) - 3;
     EXPECT_FALSE(Open(values.Header()));
     EXPECT_FALSE(Open(With({{0xFF01, Bytes(100, 'a')}}).Header()));
-}
-
-TEST_F(StdHeader, UnitScalesDefaultOrTenToTheHeaderValue)
-{
-    ASSERT_TRUE(Open(With({}).Header()));
-    EXPECT_DOUBLE_EQ(file_.GetUnitScale(322), 0.001);
-    EXPECT_EQ(file_.GetUnitScale(0x1A5), 0.0);  // not given by this header
-    ASSERT_TRUE(Open(With({{0x4142, Be16(0)}, {0x4140, Be16(0xFFFE)}, {0x4FC7, Be16(2)}}).Header()));
-    EXPECT_DOUBLE_EQ(file_.GetUnitScale(322), 0.001);  // 10^(0 - 3)
-    EXPECT_DOUBLE_EQ(file_.GetUnitScale(320), 0.01);
-    EXPECT_DOUBLE_EQ(file_.GetUnitScale(4039), 100.0);
 }
 
 TEST_F(StdHeader, NeverOpenedOrFailedFileAnswersEmptyAndCreatesNothing)

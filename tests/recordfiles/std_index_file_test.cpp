@@ -25,8 +25,9 @@ protected:
 
 }  // namespace
 
-TEST_F(StdIndex, EntryIsSixteenBigEndianBytesAndItsIntervalCountsAsMicroseconds)
+TEST_F(StdIndex, AddEntryWritesSixteenBytesInOrderAndRefusesDuplicatesAndReadOnlyIndexes)
 {
+    // An empty index; an entry of big-endian time, interval (as microseconds), kind and offset.
     ASSERT_TRUE(XCStdFile::XCStdIndexFile::CreateEmpty(folder_.Data().c_str()));
     ASSERT_TRUE(index_.Open(folder_.Data().c_str(), false));
     EXPECT_EQ(index_.GetCount(), 0);
@@ -38,10 +39,6 @@ TEST_F(StdIndex, EntryIsSixteenBigEndianBytesAndItsIntervalCountsAsMicroseconds)
     EXPECT_EQ(*index_.GetLastTime(2000), At(2021, 7, 14, 9, 5, 31));
     ASSERT_TRUE(index_.AddEntry(0x55DC915F, 2500000, 1, 8200, true));
     EXPECT_EQ(*index_.GetLastTime(2000), XCTime(At(2021, 7, 14, 9, 5, 33).GetSeconds(), 500000));
-}
-
-TEST_F(StdIndex, AddEntryInsertsInOrderAndRefusesDuplicatesAndReadOnlyIndexes)
-{
     // Earlier entries are inserted and later ones move up, over a partial trailing entry.
     OpenWith({1, 2, 3, 4, 5});
     EXPECT_EQ(index_.GetCount(), 0);

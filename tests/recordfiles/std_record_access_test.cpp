@@ -78,7 +78,7 @@ TEST_F(StdRecords, AppendedRecordsReopenWithTheirCountAndTimes)
     EXPECT_FALSE(file_.AppendRecord());
 }
 
-TEST_F(StdRecords, DuplicateKeyRefusedAndTheRecordKeptForAnotherTry)
+TEST_F(StdRecords, DuplicateKeysRefusedAndKeysTakeTheKindAndSampleInterval)
 {
     Create(TimedImage({0x41DA, 0x4156}, 4));  // with a kind
     ASSERT_TRUE(Append(Time(10, 0), 60));
@@ -91,10 +91,7 @@ TEST_F(StdRecords, DuplicateKeyRefusedAndTheRecordKeptForAnotherTry)
     // A whole-second time sorts before an entry with an interval: nothing is placed for it.
     EXPECT_EQ(file_.FindRecordByTime(Time(10, 0)), -1);
     EXPECT_FALSE(file_.DeleteRange(Time(10, 0), Time(10, 0)));
-}
-
-TEST_F(StdRecords, RecordKindAndSampleIntervalFromTheirVariables)
-{
+    // The kind and the sample interval from their variables.
     Create(TimedImage({0x4156, 0x43D0}, 4));  // kind 342, interval 976 (scaled by 0.001)
     EXPECT_EQ(file_.FindRecordVariable(0x1139), -1);  // a code with its type is no id
     Set(1, 0x3005);
@@ -144,7 +141,6 @@ TEST_F(StdRecords, DeleteRangeRemovesFromFromUpToToOrRefusesWithoutChange)
     // One record placed for both ends is itself deleted.
     ASSERT_TRUE(Reopen(false, true));
     ASSERT_TRUE(file_.DeleteRange(Time(10, 10), Time(10, 10)));
-    EXPECT_TRUE(file_.IsOpen());
     data.erase(data.begin() + std::ptrdiff_t(headerSize_) + 7, data.begin() + std::ptrdiff_t(headerSize_) + 14);
     EXPECT_EQ(Data(), data);
     EXPECT_EQ(file_.GetRecordCount(), 3);
