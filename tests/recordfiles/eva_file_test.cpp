@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <cerrno>
+#include <tuple>
 
 using namespace recordtest;
 
@@ -29,13 +30,10 @@ protected:
     {
         return WriteBytes(path_, image.bytes) && eva_.Open(path_.u16string().c_str(), readOnly);
     }
-    // The valid indices and times that the open file reports.
-    void ExpectValid(int first, int last, const XCTime& firstTime, const XCTime& lastTime)
+    // The first and last valid indices and their times.
+    std::tuple<int, int, XCTime, XCTime> Valid()
     {
-        EXPECT_EQ(eva_.GetFirstValidIndex(), first);
-        EXPECT_EQ(eva_.GetLastValidIndex(), last);
-        EXPECT_EQ(*eva_.GetFirstTime(), firstTime);
-        EXPECT_EQ(*eva_.GetLastTime(), lastTime);
+        return {eva_.GetFirstValidIndex(), eva_.GetLastValidIndex(), *eva_.GetFirstTime(), *eva_.GetLastTime()};
     }
 
     TempFolder folder_;
@@ -52,13 +50,13 @@ TEST_F(EvaFile, OpenReadsTheHeaderAndFindsTheValidRecordsOrFailsClosed)
         // Header only: no records, no valid index, invalid times.
         ASSERT_TRUE(Open(EvaImage(type, 15)));
         EXPECT_EQ(eva_.GetRecordCount(), 0);
-        ExpectValid(-1, -1, XCTime(), XCTime());
+        EXPECT_EQ(Valid(), std::make_tuple(-1, -1, XCTime(), XCTime()));
         // A trailing partial record is no record.
         EvaImage partial = EvenMinutes(type, 3);
         partial.bytes.insert(partial.bytes.end(), 7, 0x11);
         ASSERT_TRUE(Open(partial));
         EXPECT_EQ(eva_.GetRecordCount(), 3);
-        ExpectValid(0, 2, Minute(0), Minute(4));
+        EXPECT_EQ(Valid(), std::make_tuple(0, 2, Minute(0), Minute(4)));
     }
     // Header texts without a zero byte stop at the end of their field.
     ASSERT_TRUE(Open(EvaImage(1, 15, "ABCDEFGHIJKLMNOPQRSTUVWXYZ12")));
@@ -70,10 +68,10 @@ TEST_F(EvaFile, OpenReadsTheHeaderAndFindsTheValidRecordsOrFailsClosed)
     image.Record(Packed(5, 3, 1, 0, 0), 0, false).Record(Packed(5, 3, 1, 0, 1)).Record(Packed(5, 3, 1, 0, 2));
     ASSERT_TRUE(Open(image.Record(Packed(5, 3, 1, 0, 3), 0, false)));
     EXPECT_EQ(eva_.GetRecordCount(), 4);
-    ExpectValid(1, 2, Minute(1), Minute(2));
+    EXPECT_EQ(Valid(), std::make_tuple(1, 2, Minute(1), Minute(2)));
     // One valid record is both first and last.
     ASSERT_TRUE(Open(EvaImage(1, 15).Record(Packed(5, 3, 1, 0, 0), 0, false).Record(Packed(5, 3, 1, 0, 7))));
-    ExpectValid(1, 1, Minute(7), Minute(7));
+    EXPECT_EQ(Valid(), std::make_tuple(1, 1, Minute(7), Minute(7)));
     // The base year's two-digit rule.
     const std::pair<uint16_t, int> years[] = {{15, 2015}, {79, 2079}, {80, 1980}, {199, 2099}, {200, 200}, {2015, 2015}};
     for (const auto& [field, base] : years) {
@@ -124,7 +122,7 @@ TEST_F(EvaFile, FindRecordByTimeAndDeleteRange)
     ten.bytes.erase(ten.bytes.begin() + 54, ten.bytes.begin() + 94);  // records 2 to 5
     EXPECT_EQ(ReadBytes(path_), ten.bytes);
     EXPECT_EQ(eva_.GetRecordCount(), 6);
-    ExpectValid(0, 5, Minute(0), Minute(18));
+    EXPECT_EQ(Valid(), std::make_tuple(0, 5, Minute(0), Minute(18)));
 }
 
 TEST_F(EvaFile, DeleteRangeRefusesBadRangesAndChangesNothing)

@@ -91,7 +91,9 @@ TEST_F(StdHeader, RecordVariablesAndValuesMustFit)
     StdImage image;
     image.recordCodes = {0x0139, 0x4005, 0x2006};
     image.recordLength = 7;
-    EXPECT_TRUE(Open(image.Header()));
+    ASSERT_TRUE(Open(image.Header()));
+    EXPECT_EQ(file_.GetRecordLength(), 7);
+    EXPECT_EQ(file_.GetRecordVariables()[2]->offset, 6u);
     image.recordLength = 6;
     EXPECT_FALSE(Open(image.Header()));
     // Arrays without a size exponent take the element count of header variable 426.
