@@ -73,7 +73,8 @@ TEST_F(EvaFile, OpenReadsTheHeaderAndFindsTheValidRecordsOrFailsClosed)
     ASSERT_TRUE(Open(EvaImage(1, 15).Record(Packed(5, 3, 1, 0, 0), 0, false).Record(Packed(5, 3, 1, 0, 7))));
     EXPECT_EQ(Valid(), std::make_tuple(1, 1, Minute(7), Minute(7)));
     // The base year's two-digit rule.
-    const std::pair<uint16_t, int> years[] = {{15, 2015}, {79, 2079}, {80, 1980}, {199, 2099}, {200, 200}, {2015, 2015}};
+    const std::pair<uint16_t, int> years[] = {{15, 2015}, {79, 2079}, {80, 1980},
+                                              {199, 2099}, {200, 200}, {2015, 2015}};
     for (const auto& [field, base] : years) {
         ASSERT_TRUE(Open(EvaImage(0, field))) << field;
         EXPECT_EQ(eva_.GetBaseYear(), base) << field;

@@ -84,8 +84,8 @@ TEST_F(StdIndex, RebuildLeavesOutRecordsFailingTheirChecksum)
     ASSERT_TRUE(Open(data, true));
     EXPECT_EQ(file_.GetRecordCount(), 2);
     const uint32_t first = uint32_t(header.size());
-    EXPECT_EQ(Index(),
-              Concat({Entry(Packed(6, 1, 1, 0, 0), first, 0, 1000), Entry(Packed(6, 1, 3, 0, 0), first + 14, 0, 2000)}));
+    EXPECT_EQ(Index(), Concat({Entry(Packed(6, 1, 1, 0, 0), first, 0, 1000),
+                               Entry(Packed(6, 1, 3, 0, 0), first + 14, 0, 2000)}));
     EXPECT_EQ(*file_.GetFirstTime(), XCTime(At(2021, 1, 1, 0, 0).GetSeconds(), 1000));
     EXPECT_EQ(*file_.GetLastTime(), XCTime(At(2021, 1, 3, 0, 0).GetSeconds(), 2000));
     // A time before the year base finds the first record, if there is one.
