@@ -126,7 +126,7 @@ TEST_F(EvaFile, FindRecordByTimeAndDeleteRange)
     EXPECT_EQ(Valid(), std::make_tuple(0, 5, Minute(0), Minute(18)));
 }
 
-TEST_F(EvaFile, DeleteRangeRefusesBadRangesAndChangesNothing)
+TEST_F(EvaFile, DeleteRangeRefusedOrFailedIsReportedAndTheObjectStaysUsable)
 {
     ASSERT_TRUE(Open(EvenMinutes(1, 5)));
     const Bytes before = ReadBytes(path_);
@@ -140,11 +140,7 @@ TEST_F(EvaFile, DeleteRangeRefusesBadRangesAndChangesNothing)
     eva_.Close();
     EXPECT_FALSE(eva_.DeleteRange(Minute(0), Minute(2))) << "a closed file";
     EXPECT_EQ(ReadBytes(path_), before);
-}
-
-TEST_F(EvaFile, FailedWriteWhileMovingIsReportedAndTheObjectStaysUsable)
-{
-    // Over two move blocks: the second write fails after the first has moved data.
+    // A failed write while moving over two blocks: the second fails after the first has moved data.
     ASSERT_TRUE(Open(EvenMinutes(1, 900)));
     ASSERT_TRUE(eva_.ReadRecord(2));
     static int writesLeft;

@@ -73,8 +73,9 @@ TEST_F(StdIndex, FindByKeyGivesExactElseNearestInTime)
     EXPECT_EQ(index_.FindByKey(220, 0), -1);
 }
 
-TEST_F(StdIndex, RebuildLeavesOutRecordsFailingTheirChecksum)
+TEST_F(StdIndex, RebuildIndexesTheRecordsPassingTheirChecksumAsAddingEachInTurnWould)
 {
+    // Records failing their checksum are left out.
     const StdImage image = TimedImage();  // time stamp, sample interval
     Bytes bad = image.Record(Concat({Be32(Packed(6, 1, 2, 0, 0)), Be16(1)}));
     bad[5] ^= 0x40;
@@ -94,27 +95,25 @@ TEST_F(StdIndex, RebuildLeavesOutRecordsFailingTheirChecksum)
     EXPECT_EQ(file_.FindRecordByTime(At(2014, 12, 31, 23, 0)), -1);
     // A record cut short cannot be indexed: without an index the file does not open.
     EXPECT_FALSE(Open(Bytes(data.begin(), data.end() - 1), true));
-}
-
-TEST_F(StdIndex, RebuildOfShuffledRecordsGivesWhatAddingEachInTurnGivesInOnePass)
-{
-    const StdImage image = TimedImage({0x41DA, 0x4156}, 4);  // time stamp, sample interval, kind
-    Bytes data = image.Header();
+    // Shuffled records give in one pass what adding each in turn gives.
+    const StdImage kinds = TimedImage({0x41DA, 0x4156}, 4);  // time stamp, sample interval, kind
+    Bytes shuffled = kinds.Header();
     const std::u16string reference = folder_.Data("reference.std");
     ASSERT_TRUE(XCStdFile::XCStdIndexFile::CreateEmpty(reference.c_str()) && index_.Open(reference.c_str(), false));
     // Few distinct keys in random order, so many records share a key with an earlier one.
     std::mt19937 random(7);
     for (int i = 0; i < 400; ++i) {
         const uint32_t time = Packed(6, 1, 1, 0, random() % 50), interval = random() % 2, kind = random() % 3;
-        index_.AddEntry(time, interval * 1000, kind + 1, uint32_t(data.size()), false);
-        data = Concat({data, image.Record(Concat({Be32(time), Be16(uint16_t(interval)), Be16(uint16_t(kind << 12))}))});
+        index_.AddEntry(time, interval * 1000, kind + 1, uint32_t(shuffled.size()), false);
+        const Bytes fields = Concat({Be32(time), Be16(uint16_t(interval)), Be16(uint16_t(kind << 12))});
+        shuffled = Concat({shuffled, kinds.Record(fields)});
     }
     static int64_t written = 0;
     platform::FileSystem().write = [](int fd, const void* buffer, size_t count) {
         written += int64_t(count);
         return platform::RealFileSystem().write(fd, buffer, count);
     };
-    const bool opened = Open(data);
+    const bool opened = Open(shuffled);
     platform::FileSystem() = platform::RealFileSystem();
     ASSERT_TRUE(opened);
     EXPECT_LT(index_.GetCount(), 300);

@@ -2,6 +2,7 @@
 #include "tests/recordfiles/std_file_fixture.h"
 
 #include <cerrno>
+#include <tuple>
 
 using namespace recordtest;
 
@@ -50,7 +51,7 @@ struct FixedBlob : XCStdBlobSource {
 
 }  // namespace
 
-TEST_F(StdRecords, AppendedRecordsReopenWithTheirCountAndTimes)
+TEST_F(StdRecords, AppendedRecordsAndBlobsReopenWithTheirCountAndTimes)
 {
     Create(TimedImage());
     EXPECT_TRUE(file_.AppendRecord());  // nothing set: nothing written
@@ -76,6 +77,23 @@ TEST_F(StdRecords, AppendedRecordsReopenWithTheirCountAndTimes)
     EXPECT_EQ(file_.GetRecordCount(), 0);
     Set(0, 5);
     EXPECT_FALSE(file_.AppendRecord());
+    // Blobs follow their records, and the rebuild skips them.
+    StdImage image = TimedImage({0x4380});  // blob length
+    image.headerVariables.push_back({0x31E9, Bytes{1}});
+    Create(image);
+    auto blob = std::make_unique<FixedBlob>();
+    const FixedBlob& source = *blob;
+    file_.SetBlobSource(std::move(blob));
+    ASSERT_TRUE(Append(Time(10, 0)));
+    ASSERT_TRUE(Append(Time(10, 1)));
+    EXPECT_EQ(source.firstScale, 0.0);  // U(418), which this header leaves unset
+    const Bytes withBlobs = Data();
+    EXPECT_EQ(Bytes(withBlobs.end() - 10, withBlobs.end()),
+              Concat({image.Record(Concat({Be32(Packed(6, 3, 1, 10, 1)), Be16(3)})), Bytes(3, 'b')}));
+    ASSERT_TRUE(Reopen(false, true));
+    EXPECT_EQ(file_.GetRecordCount(), 2);
+    // A negative blob length would walk backwards for ever: the rebuild fails instead.
+    EXPECT_FALSE(Open(Concat({image.Header(), image.Record(Concat({Be32(1), Be16(0xFFF9)}))})));
 }
 
 TEST_F(StdRecords, DuplicateKeysRefusedAndKeysTakeTheKindAndSampleInterval)
@@ -91,26 +109,20 @@ TEST_F(StdRecords, DuplicateKeysRefusedAndKeysTakeTheKindAndSampleInterval)
     // A whole-second time sorts before an entry with an interval: nothing is placed for it.
     EXPECT_EQ(file_.FindRecordByTime(Time(10, 0)), -1);
     EXPECT_FALSE(file_.DeleteRange(Time(10, 0), Time(10, 0)));
-    // The kind and the sample interval from their variables.
-    Create(TimedImage({0x4156, 0x43D0}, 4));  // kind 342, interval 976 (scaled by 0.001)
+    // Codes after the stamp, their values, and the kind and interval they give: the kind from 342,
+    // the interval from 976 (scaled by 0.001), else 362 over 343 / 5 in milliseconds; 474 before 976.
+    const std::tuple<std::vector<uint16_t>, double, double, uint32_t, uint32_t> cases[] = {
+        {{0x4156, 0x43D0}, 0x3005, 1.5, 4, 1}, {{0x4156, 0x43D0}, 0xF000, 1.5, 16, 1},
+        {{0x416A, 0x4157}, 10, 50, 0, 1000},   {{0x416A, 0x4157}, 10, 0, 0, 0},
+        {{0x41DA, 0x43D0}, 900, 1.5, 0, 900}};
+    for (const auto& [codes, first, second, kind, interval] : cases) {
+        Create(TimedImage(codes, 4));
+        Set(1, first);
+        Set(2, second);
+        EXPECT_EQ(file_.GetRecordKind(), kind) << first;
+        EXPECT_EQ(file_.GetSampleInterval(), interval) << first << " " << second;
+    }
     EXPECT_EQ(file_.FindRecordVariable(0x1139), -1);  // a code with its type is no id
-    Set(1, 0x3005);
-    EXPECT_EQ(file_.GetRecordKind(), 4u);
-    Set(1, 0xF000);
-    EXPECT_EQ(file_.GetRecordKind(), 16u);
-    Set(2, 1.5);
-    EXPECT_EQ(file_.GetSampleInterval(), 1u);
-    Create(TimedImage({0x416A, 0x4157}, 4));  // 362 over 343 / 5, in milliseconds
-    Set(1, 10);
-    Set(2, 50);
-    EXPECT_EQ(file_.GetSampleInterval(), 1000u);
-    Set(2, 0);
-    EXPECT_EQ(file_.GetSampleInterval(), 0u);
-    EXPECT_EQ(file_.GetRecordKind(), 0u);
-    Create(TimedImage({0x41DA, 0x43D0}, 4));  // 474 comes before 976
-    Set(1, 900);
-    Set(2, 1.5);
-    EXPECT_EQ(file_.GetSampleInterval(), 900u);
 }
 
 TEST_F(StdRecords, DeleteRangeRemovesFromFromUpToToOrRefusesWithoutChange)
@@ -174,24 +186,4 @@ TEST_F(StdRecords, FailedWritesLeaveDataAndIndexInStep)
     EXPECT_FALSE(file_.DeleteRange(Time(0, 0), Time(5, 0)));
     ASSERT_TRUE(file_.IsOpen());
     EXPECT_EQ(*file_.GetFirstTime(), Time(5, 0));
-}
-
-TEST_F(StdRecords, BlobsFollowTheirRecordsAndAreSkippedByTheRebuild)
-{
-    StdImage image = TimedImage({0x4380});  // blob length
-    image.headerVariables.push_back({0x31E9, Bytes{1}});
-    Create(image);
-    auto blob = std::make_unique<FixedBlob>();
-    const FixedBlob& source = *blob;
-    file_.SetBlobSource(std::move(blob));
-    ASSERT_TRUE(Append(Time(10, 0)));
-    ASSERT_TRUE(Append(Time(10, 1)));
-    EXPECT_EQ(source.firstScale, 0.0);  // U(418), which this header leaves unset
-    const Bytes data = Data();
-    EXPECT_EQ(Bytes(data.end() - 10, data.end()),
-              Concat({image.Record(Concat({Be32(Packed(6, 3, 1, 10, 1)), Be16(3)})), Bytes(3, 'b')}));
-    ASSERT_TRUE(Reopen(false, true));
-    EXPECT_EQ(file_.GetRecordCount(), 2);
-    // A negative blob length would walk backwards for ever: the rebuild fails instead.
-    EXPECT_FALSE(Open(Concat({image.Header(), image.Record(Concat({Be32(1), Be16(0xFFF9)}))})));
 }
