@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <cerrno>
+#include <tuple>
 
 using namespace recordtest;
 
@@ -23,28 +24,16 @@ EvaImage EvenMinutes(int checksumType, int count)
     return image;
 }
 
-std::vector<int> Payloads(const Bytes& file)
-{
-    std::vector<int> payloads;
-    for (size_t at = 34; at + 10 <= file.size(); at += 10)
-        payloads.push_back(file[at + 4] << 8 | file[at + 5]);
-    return payloads;
-}
-
 class EvaFile : public ::testing::Test {
 protected:
     bool Open(const EvaImage& image, bool readOnly = false)
     {
         return WriteBytes(path_, image.bytes) && eva_.Open(path_.u16string().c_str(), readOnly);
     }
-    Bytes Contents() const { return ReadBytes(path_); }
-    // The valid indices and times that the open file reports.
-    void ExpectValid(int first, int last, const XCTime& firstTime, const XCTime& lastTime)
+    // The first and last valid indices and their times.
+    std::tuple<int, int, XCTime, XCTime> Valid()
     {
-        EXPECT_EQ(eva_.GetFirstValidIndex(), first);
-        EXPECT_EQ(eva_.GetLastValidIndex(), last);
-        EXPECT_EQ(*eva_.GetFirstTime(), firstTime);
-        EXPECT_EQ(*eva_.GetLastTime(), lastTime);
+        return {eva_.GetFirstValidIndex(), eva_.GetLastValidIndex(), *eva_.GetFirstTime(), *eva_.GetLastTime()};
     }
 
     TempFolder folder_;
@@ -54,20 +43,20 @@ protected:
 
 }  // namespace
 
-TEST_F(EvaFile, ValidRecordsSkipAPartialTailAndDamagedEndsWithBothChecksums)
+TEST_F(EvaFile, OpenReadsTheHeaderAndFindsTheValidRecordsOrFailsClosed)
 {
     for (int type : {0, 1}) {
         SCOPED_TRACE(type);
         // Header only: no records, no valid index, invalid times.
         ASSERT_TRUE(Open(EvaImage(type, 15)));
         EXPECT_EQ(eva_.GetRecordCount(), 0);
-        ExpectValid(-1, -1, XCTime(), XCTime());
+        EXPECT_EQ(Valid(), std::make_tuple(-1, -1, XCTime(), XCTime()));
         // A trailing partial record is no record.
         EvaImage partial = EvenMinutes(type, 3);
         partial.bytes.insert(partial.bytes.end(), 7, 0x11);
         ASSERT_TRUE(Open(partial));
         EXPECT_EQ(eva_.GetRecordCount(), 3);
-        ExpectValid(0, 2, Minute(0), Minute(4));
+        EXPECT_EQ(Valid(), std::make_tuple(0, 2, Minute(0), Minute(4)));
     }
     // Header texts without a zero byte stop at the end of their field.
     ASSERT_TRUE(Open(EvaImage(1, 15, "ABCDEFGHIJKLMNOPQRSTUVWXYZ12")));
@@ -79,28 +68,20 @@ TEST_F(EvaFile, ValidRecordsSkipAPartialTailAndDamagedEndsWithBothChecksums)
     image.Record(Packed(5, 3, 1, 0, 0), 0, false).Record(Packed(5, 3, 1, 0, 1)).Record(Packed(5, 3, 1, 0, 2));
     ASSERT_TRUE(Open(image.Record(Packed(5, 3, 1, 0, 3), 0, false)));
     EXPECT_EQ(eva_.GetRecordCount(), 4);
-    ExpectValid(1, 2, Minute(1), Minute(2));
+    EXPECT_EQ(Valid(), std::make_tuple(1, 2, Minute(1), Minute(2)));
     // One valid record is both first and last.
     ASSERT_TRUE(Open(EvaImage(1, 15).Record(Packed(5, 3, 1, 0, 0), 0, false).Record(Packed(5, 3, 1, 0, 7))));
-    ExpectValid(1, 1, Minute(7), Minute(7));
-}
-
-TEST_F(EvaFile, BaseYearFollowsTheTwoDigitRule)
-{
-    const std::pair<uint16_t, int> cases[] = {{15, 2015}, {79, 2079}, {80, 1980},
+    EXPECT_EQ(Valid(), std::make_tuple(1, 1, Minute(7), Minute(7)));
+    // The base year's two-digit rule.
+    const std::pair<uint16_t, int> years[] = {{15, 2015}, {79, 2079}, {80, 1980},
                                               {199, 2099}, {200, 200}, {2015, 2015}};
-    for (const auto& [field, base] : cases) {
+    for (const auto& [field, base] : years) {
         ASSERT_TRUE(Open(EvaImage(0, field))) << field;
         EXPECT_EQ(eva_.GetBaseYear(), base) << field;
     }
     // Stamps count all six year bits after the base year.
     ASSERT_TRUE(Open(EvaImage(1, 0).Record(Packed(21, 12, 31, 23, 59, 58))));
     EXPECT_EQ(*eva_.GetFirstTime(), At(2021, 12, 31, 23, 59, 58));
-}
-
-TEST_F(EvaFile, BadShortOrMissingFilesLeaveTheObjectClosed)
-{
-    ASSERT_TRUE(Open(EvenMinutes(1, 2)));
     // Checksum types 2 and 3 never verify; an open object is closed by a failed open.
     for (uint16_t type : {2, 3}) {
         EXPECT_FALSE(Open(EvaImage(type, 15))) << type;
@@ -110,52 +91,45 @@ TEST_F(EvaFile, BadShortOrMissingFilesLeaveTheObjectClosed)
     EvaImage damaged(1, 15);
     damaged.bytes[33] ^= 1;
     EXPECT_FALSE(Open(damaged));
-    EvaImage cut(0, 15);
-    cut.bytes.resize(33);
-    EXPECT_FALSE(Open(cut));
+    damaged.bytes.resize(33);
+    EXPECT_FALSE(Open(damaged));
     // A missing file is not created.
     EXPECT_FALSE(eva_.Open((folder_ / "missing.eva").u16string().c_str(), false));
     EXPECT_FALSE(std::filesystem::exists(folder_ / "missing.eva"));
 }
 
-TEST_F(EvaFile, FindRecordByTimeGivesTheRecordAtOrAfter)
+TEST_F(EvaFile, FindRecordByTimeAndDeleteRange)
 {
+    // The record at or after: before, at the first, a middle one and the last, between, just
+    // after the first, after the last, the invalid time.
     ASSERT_TRUE(Open(EvenMinutes(1, 9)));
-    EXPECT_EQ(eva_.FindRecordByTime(At(2020, 2, 1, 0, 0)), 0) << "before";
-    EXPECT_EQ(eva_.FindRecordByTime(Minute(0)), 0) << "at the first";
-    EXPECT_EQ(eva_.FindRecordByTime(Minute(10)), 5) << "at a middle one";
-    EXPECT_EQ(eva_.FindRecordByTime(Minute(16)), 8) << "at the last";
-    EXPECT_EQ(eva_.FindRecordByTime(Minute(7)), 4) << "between";
-    EXPECT_EQ(eva_.FindRecordByTime(Minute(1)), 1) << "just after the first";
-    EXPECT_EQ(eva_.FindRecordByTime(Minute(17)), -1) << "after";
-    EXPECT_EQ(eva_.FindRecordByTime(XCTime()), -1) << "the invalid time";
-}
-
-TEST_F(EvaFile, DeleteRangeRemovesRecordsKeepsThePartialTailAndReopens)
-{
-    // `from` and `to` at one record that is not the last: exactly that record goes.
+    const std::pair<XCTime, int> found[] = {{At(2020, 2, 1, 0, 0), 0}, {Minute(0), 0}, {Minute(10), 5},
+                                            {Minute(16), 8}, {Minute(7), 4}, {Minute(1), 1},
+                                            {Minute(17), -1}, {XCTime(), -1}};
+    for (const auto& [time, index] : found)
+        EXPECT_EQ(eva_.FindRecordByTime(time), index) << time.ToDouble();
+    // `from` and `to` at one record that is not the last: exactly that record (the third) goes,
+    // the partial tail stays.
     EvaImage tail = EvenMinutes(1, 6);
     tail.bytes.insert(tail.bytes.end(), {0xAA, 0xBB, 0xCC});
     ASSERT_TRUE(Open(tail));
     ASSERT_TRUE(eva_.DeleteRange(Minute(4), Minute(4)));
-    EXPECT_TRUE(eva_.IsOpen());
-    EXPECT_EQ(eva_.GetRecordCount(), 5);
-    const Bytes bytes = Contents();
-    EXPECT_EQ(Payloads(bytes), (std::vector<int>{0, 1, 3, 4, 5}));
-    EXPECT_EQ(Bytes(bytes.begin() + 84, bytes.end()), (Bytes{0xAA, 0xBB, 0xCC}));
+    tail.bytes.erase(tail.bytes.begin() + 54, tail.bytes.begin() + 64);
+    EXPECT_EQ(ReadBytes(path_), tail.bytes);
     // A middle range: from the record at `from` up to, not including, the one at or after `to`.
-    ASSERT_TRUE(Open(EvenMinutes(0, 10)));
+    EvaImage ten = EvenMinutes(0, 10);
+    ASSERT_TRUE(Open(ten));
     ASSERT_TRUE(eva_.DeleteRange(Minute(3), Minute(11)));
-    EXPECT_EQ(Payloads(Contents()), (std::vector<int>{0, 1, 6, 7, 8, 9}));
+    ten.bytes.erase(ten.bytes.begin() + 54, ten.bytes.begin() + 94);  // records 2 to 5
+    EXPECT_EQ(ReadBytes(path_), ten.bytes);
     EXPECT_EQ(eva_.GetRecordCount(), 6);
-    ExpectValid(0, 5, Minute(0), Minute(18));
-    EXPECT_EQ(eva_.FindRecordByTime(Minute(3)), 2);
+    EXPECT_EQ(Valid(), std::make_tuple(0, 5, Minute(0), Minute(18)));
 }
 
-TEST_F(EvaFile, DeleteRangeRefusesBadRangesAndChangesNothing)
+TEST_F(EvaFile, DeleteRangeRefusedOrFailedIsReportedAndTheObjectStaysUsable)
 {
     ASSERT_TRUE(Open(EvenMinutes(1, 5)));
-    const Bytes before = Contents();
+    const Bytes before = ReadBytes(path_);
     EXPECT_FALSE(eva_.DeleteRange(Minute(2), Minute(30))) << "`to` after the last record";
     EXPECT_FALSE(eva_.DeleteRange(Minute(6), Minute(2))) << "`to` before `from`";
     EXPECT_FALSE(eva_.DeleteRange(XCTime(), Minute(2))) << "an invalid end";
@@ -163,31 +137,23 @@ TEST_F(EvaFile, DeleteRangeRefusesBadRangesAndChangesNothing)
     EXPECT_EQ(eva_.GetRecordCount(), 5);
     ASSERT_TRUE(Open(EvenMinutes(1, 5), true));
     EXPECT_FALSE(eva_.DeleteRange(Minute(0), Minute(4))) << "a read-only file";
-    EXPECT_TRUE(eva_.IsOpen());
     eva_.Close();
     EXPECT_FALSE(eva_.DeleteRange(Minute(0), Minute(2))) << "a closed file";
-    EXPECT_EQ(Contents(), before);
-}
-
-TEST_F(EvaFile, FailedWriteWhileMovingIsReportedAndTheObjectStaysUsable)
-{
-    // Over two move blocks: the second write fails after the first has moved data.
+    EXPECT_EQ(ReadBytes(path_), before);
+    // A failed write while moving over two blocks: the second fails after the first has moved data.
     ASSERT_TRUE(Open(EvenMinutes(1, 900)));
     ASSERT_TRUE(eva_.ReadRecord(2));
     static int writesLeft;
     writesLeft = 1;
     platform::FileSystem().write = [](int fd, const void* buffer, size_t count) -> ssize_t {
-        if (writesLeft-- > 0)
-            return platform::RealFileSystem().write(fd, buffer, count);
-        errno = EIO;
-        return -1;
+        return writesLeft-- > 0 ? platform::RealFileSystem().write(fd, buffer, count) : (errno = EIO, -1);
     };
     const bool deleted = eva_.DeleteRange(Minute(0), Minute(200));
     platform::FileSystem() = platform::RealFileSystem();
     EXPECT_FALSE(deleted);
     ASSERT_TRUE(eva_.IsOpen());
     // The file is not shortened, and the object describes it as it now stands.
-    EXPECT_EQ(Contents().size(), 34u + 9000u);
+    EXPECT_EQ(ReadBytes(path_).size(), 34u + 9000u);
     EXPECT_EQ(eva_.GetRecordCount(), 900);
     ASSERT_TRUE(eva_.ReadRecord(2));
     EXPECT_EQ(eva_.GetRecordTimeAsDouble(), Minute(204).ToDouble()) << "no stale cached record";

@@ -9,6 +9,7 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <numeric>
 #include <random>
 #include <string>
 #include <utility>
@@ -46,10 +47,7 @@ inline XCTime At(int year, int month, int day, int hour, int minute, int second 
 // Sets the last byte of the block so that 1 plus the sum of all its bytes is 0 modulo 256.
 inline void SetCheckByte(uint8_t* block, size_t length)
 {
-    uint8_t sum = 0;
-    for (size_t i = 0; i + 1 < length; ++i)
-        sum = uint8_t(sum + block[i]);
-    block[length - 1] = uint8_t(0xFF - sum);
+    block[length - 1] = uint8_t(0xFF - std::accumulate(block, block + length - 1, 0));
 }
 
 // An EVA file: the three header texts run on from byte 0 (10, 6 and 12 bytes), then 10-byte
@@ -78,13 +76,10 @@ public:
 private:
     void Seal(uint8_t* block, size_t length) const
     {
-        if (type_ != 1) {
-            SetCheckByte(block, length);
-            return;
-        }
-        const uint16_t crc = ModbusCrc16(block, uint32_t(length - 2));
-        block[length - 2] = uint8_t(crc >> 8);
-        block[length - 1] = uint8_t(crc);
+        if (type_ != 1)
+            return SetCheckByte(block, length);
+        const Bytes crc = Be16(ModbusCrc16(block, uint32_t(length - 2)));
+        std::copy(crc.begin(), crc.end(), block + length - 2);
     }
 
     uint16_t type_;
@@ -115,8 +110,7 @@ struct StdImage {
             h = Concat({h, v.second});
         const size_t length = headerLength != 0 ? size_t(headerLength) : h.size() + 1;
         h.resize(std::max(length, h.size()), 0);
-        h[18] = uint8_t(length >> 8);
-        h[19] = uint8_t(length);
+        std::copy_n(Be16(uint16_t(length)).begin(), 2, h.begin() + 18);
         SetCheckByte(h.data(), length);
         return h;
     }

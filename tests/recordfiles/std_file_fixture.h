@@ -4,6 +4,23 @@
 
 #include <gtest/gtest.h>
 
+inline XCValue Number(double number)
+{
+    XCValue value;
+    value.SetDouble(number);
+    return value;
+}
+
+// The time stamp followed by `more` codes of `moreBytes` bytes; year base 2015.
+inline recordtest::StdImage TimedImage(std::vector<uint16_t> more = {0x41DA}, uint16_t moreBytes = 2)
+{
+    recordtest::StdImage image;
+    image.headerVariables = {{0x412C, recordtest::Be16(15)}};
+    image.recordCodes.insert(image.recordCodes.end(), more.begin(), more.end());
+    image.recordLength = uint16_t(5 + moreBytes);
+    return image;
+}
+
 // An STD data file in a fresh folder and the object that opens it.
 class StdFileTest : public ::testing::Test {
 protected:
@@ -22,12 +39,7 @@ protected:
     }
     recordtest::Bytes Data() const { return recordtest::ReadBytes(folder_ / "data.std"); }
     recordtest::Bytes Index() const { return recordtest::ReadBytes(folder_ / "data.istd"); }
-    void Set(int index, double number)
-    {
-        XCValue value;
-        value.SetDouble(number);
-        file_.SetValue(index, value);
-    }
+    void Set(int index, double number) { file_.SetValue(index, Number(number)); }
 
     recordtest::TempFolder folder_;
     XCStdFile file_;

@@ -4,17 +4,16 @@ using namespace recordtest;
 
 namespace {
 
-StdImage With(std::vector<std::pair<uint16_t, Bytes>> headerVariables)
+using Variables = std::vector<std::pair<uint16_t, Bytes>>;
+
+StdImage With(Variables headerVariables)
 {
     StdImage image;
     image.headerVariables = std::move(headerVariables);
     return image;
 }
 
-class StdHeader : public StdFileTest {
-protected:
-    int YearBase(const StdImage& image) { return Open(image.Header()) ? file_.GetYearBase() : -1; }
-};
+using StdHeader = StdFileTest;
 
 }  // namespace
 
@@ -44,19 +43,29 @@ TEST_F(StdHeader, LengthBoundsAndChecksumTypes)
     EXPECT_TRUE(XCStdFile::VerifyChecksum(0, block, sizeof block));
 }
 
-TEST_F(StdHeader, BaseYearFromTwoDigitsFourDigitsOrDefault)
+TEST_F(StdHeader, BaseYearAndUnitScalesFromHeaderVariables)
 {
-    EXPECT_EQ(YearBase(With({})), 1992);
-    EXPECT_EQ(YearBase(With({{0x412C, Be16(15)}})), 2015);
-    EXPECT_EQ(YearBase(With({{0x412C, Be16(85)}})), 1985);
-    EXPECT_EQ(YearBase(With({{0x412C, Be16(2010)}})), 2010);
-    EXPECT_EQ(YearBase(With({{0xF12C, Bytes{'1', '5'}}})), 2000);  // no number counts as 0
-    EXPECT_EQ(YearBase(With({{0x412C, Be16(15)}, {0x312C, Bytes{99}}})), 1999);  // the later one wins
+    // Base year: none, two digits, four digits, a text (no number counts as 0), and two (the later one wins).
+    const std::pair<Variables, int> years[] = {
+        {{}, 1992}, {{{0x412C, Be16(15)}}, 2015}, {{{0x412C, Be16(85)}}, 1985}, {{{0x412C, Be16(2010)}}, 2010},
+        {{{0xF12C, Bytes{'1', '5'}}}, 2000}, {{{0x412C, Be16(15)}, {0x312C, Bytes{99}}}, 1999}};
+    for (const auto& [variables, year] : years) {
+        ASSERT_TRUE(Open(With(variables).Header())) << year;
+        EXPECT_EQ(file_.GetYearBase(), year);
+    }
     // A base year near the integer limit gives invalid times, not an overflow.
     StdImage huge = With({{0x012C, Be32(0x7FFFFFF0)}});
     ASSERT_TRUE(Open(Concat({huge.Header(), huge.Record(Be32(Packed(63, 1, 1, 0, 0)))})));
     EXPECT_EQ(file_.GetRecordCount(), 1);
     EXPECT_FALSE(file_.GetFirstTime()->IsValid());
+    // Unit scales: defaults, or ten to the header value.
+    ASSERT_TRUE(Open(With({}).Header()));
+    EXPECT_DOUBLE_EQ(file_.GetUnitScale(322), 0.001);
+    EXPECT_EQ(file_.GetUnitScale(0x1A5), 0.0);  // not given by this header
+    ASSERT_TRUE(Open(With({{0x4142, Be16(0)}, {0x4140, Be16(0xFFFE)}, {0x4FC7, Be16(2)}}).Header()));
+    EXPECT_DOUBLE_EQ(file_.GetUnitScale(322), 0.001);  // 10^(0 - 3)
+    EXPECT_DOUBLE_EQ(file_.GetUnitScale(320), 0.01);
+    EXPECT_DOUBLE_EQ(file_.GetUnitScale(4039), 100.0);
 }
 
 TEST_F(StdHeader, ByteCountVariantHalvesCountsAndReadsUnsigned16AsSigned)
@@ -70,14 +79,21 @@ TEST_F(StdHeader, ByteCountVariantHalvesCountsAndReadsUnsigned16AsSigned)
         ASSERT_EQ(file_.GetHeaderVariables().size(), 3u) << text2;
         EXPECT_EQ(file_.GetHeaderVariables()[0]->value.GetDouble(), variant ? -1.0 : 65535.0) << text2;
     }
+    // Counts in bytes read as counts of codes claim twice as many codes.
+    StdImage misread = With({{0x4123, Be16(1)}});
+    misread.countsInBytes = true;
+    EXPECT_FALSE(Open(misread.Header()));
 }
 
-TEST_F(StdHeader, RecordVariablesMustFitTheRecordLength)
+TEST_F(StdHeader, RecordVariablesAndValuesMustFit)
 {
+    // Exactly the record length (4 + 2 + 1) and one byte short of it.
     StdImage image;
     image.recordCodes = {0x0139, 0x4005, 0x2006};
-    image.recordLength = 7;  // 4 + 2 + 1
-    EXPECT_TRUE(Open(image.Header()));
+    image.recordLength = 7;
+    ASSERT_TRUE(Open(image.Header()));
+    EXPECT_EQ(file_.GetRecordLength(), 7);
+    EXPECT_EQ(file_.GetRecordVariables()[2]->offset, 6u);
     image.recordLength = 6;
     EXPECT_FALSE(Open(image.Header()));
     // Arrays without a size exponent take the element count of header variable 426.
@@ -87,42 +103,11 @@ TEST_F(StdHeader, RecordVariablesMustFitTheRecordLength)
     EXPECT_TRUE(Open(image.Header()));
     image.recordLength = 9;
     EXPECT_FALSE(Open(image.Header()));
-}
-
-TEST_F(StdHeader, ListsOrValuesPastTheHeaderLengthRefused)
-{
+    // Header values past the header length, and a 32768-byte text.
     StdImage values = With({{0x4140, Be16(1)}, {0x4141, Be16(2)}, {0x4193, Be16(3)}});
     values.headerLength = int(values.Header().size()) - 3;
     EXPECT_FALSE(Open(values.Header()));
-    EXPECT_FALSE(Open(With({{0xFF01, Bytes(100, 'a')}}).Header()));  // a 32768-byte text
-    // Counts in bytes read as counts of codes claim twice as many codes.
-    StdImage misread = With({{0x4123, Be16(1)}});
-    misread.countsInBytes = true;
-    EXPECT_FALSE(Open(misread.Header()));
-}
-
-TEST_F(StdHeader, UnitScalesDefaultOrTenToTheHeaderValue)
-{
-    ASSERT_TRUE(Open(With({}).Header()));
-    EXPECT_DOUBLE_EQ(file_.GetUnitScale(322), 0.001);
-    EXPECT_DOUBLE_EQ(file_.GetUnitScale(495), 0.01);
-    EXPECT_EQ(file_.GetUnitScale(0x1A5), 0.0);
-    ASSERT_TRUE(Open(With({{0x4142, Be16(0)}, {0x4140, Be16(0xFFFE)}, {0x4FC7, Be16(2)}}).Header()));
-    EXPECT_DOUBLE_EQ(file_.GetUnitScale(322), 0.001);  // 10^(0 - 3)
-    EXPECT_DOUBLE_EQ(file_.GetUnitScale(320), 0.01);
-    EXPECT_DOUBLE_EQ(file_.GetUnitScale(4039), 100.0);
-    EXPECT_EQ(file_.GetUnitScale(0x1A5), 0.0);
-}
-
-TEST(StdFileName, IndexNameInsertsIAfterTheLastDot)
-{
-    const std::pair<std::u16string, std::u16string> cases[] = {
-        {u"data.std", u"data.istd"}, {u"a.b.c", u"a.b.ic"}, {u"logs/data", u"logs/datai"}, {u"old.set/data", u"old.iset/data"}};
-    for (const auto& c : cases) {
-        XCStringW out;
-        XCStdFile::MakeIndexFileName(c.first.c_str(), out);
-        EXPECT_EQ(std::u16string(out.GetData()), c.second);
-    }
+    EXPECT_FALSE(Open(With({{0xFF01, Bytes(100, 'a')}}).Header()));
 }
 
 TEST_F(StdHeader, NeverOpenedOrFailedFileAnswersEmptyAndCreatesNothing)
@@ -139,4 +124,13 @@ TEST_F(StdHeader, NeverOpenedOrFailedFileAnswersEmptyAndCreatesNothing)
     EXPECT_FALSE(file_.Open(folder_.Data("missing.std").c_str(), false));
     EXPECT_FALSE(std::filesystem::exists(folder_ / "missing.std") || std::filesystem::exists(folder_ / "missing.istd"));
     EXPECT_FALSE(file_.IsOpen());
+    // The index name inserts "i" after the last dot, or appends it.
+    const std::pair<std::u16string, std::u16string> names[] = {
+        {u"data.std", u"data.istd"}, {u"a.b.c", u"a.b.ic"}, {u"logs/data", u"logs/datai"},
+        {u"old.set/data", u"old.iset/data"}};
+    for (const auto& [path, index] : names) {
+        XCStringW out;
+        XCStdFile::MakeIndexFileName(path.c_str(), out);
+        EXPECT_EQ(std::u16string(out.GetData()), index);
+    }
 }

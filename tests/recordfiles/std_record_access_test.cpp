@@ -2,22 +2,13 @@
 #include "tests/recordfiles/std_file_fixture.h"
 
 #include <cerrno>
+#include <tuple>
 
 using namespace recordtest;
 
 namespace {
 
 XCTime Time(int hour, int minute) { return At(2021, 3, 1, hour, minute); }
-
-// The time stamp followed by `more` codes of `moreBytes` bytes; year base 2015.
-StdImage Image(std::vector<uint16_t> more = {0x41DA}, uint16_t moreBytes = 2)
-{
-    StdImage image;
-    image.headerVariables = {{0x412C, Be16(15)}};
-    image.recordCodes.insert(image.recordCodes.end(), more.begin(), more.end());
-    image.recordLength = uint16_t(5 + moreBytes);
-    return image;
-}
 
 class StdRecords : public StdFileTest {
 protected:
@@ -39,10 +30,7 @@ protected:
         static int writes;
         writes = -n;
         platform::FileSystem().write = [](int fd, const void* buffer, size_t count) -> ssize_t {
-            if (++writes != 0)
-                return platform::RealFileSystem().write(fd, buffer, count);
-            errno = EIO;
-            return -1;
+            return ++writes != 0 ? platform::RealFileSystem().write(fd, buffer, count) : (errno = EIO, -1);
         };
     }
     void TearDown() override { platform::FileSystem() = platform::RealFileSystem(); }
@@ -63,9 +51,9 @@ struct FixedBlob : XCStdBlobSource {
 
 }  // namespace
 
-TEST_F(StdRecords, AppendedRecordsReopenWithTheirCountAndTimes)
+TEST_F(StdRecords, AppendedRecordsAndBlobsReopenWithTheirCountAndTimes)
 {
-    Create(Image());
+    Create(TimedImage());
     EXPECT_TRUE(file_.AppendRecord());  // nothing set: nothing written
     EXPECT_EQ(Data().size(), headerSize_);
     for (int minute : {0, 15, 30})
@@ -81,11 +69,36 @@ TEST_F(StdRecords, AppendedRecordsReopenWithTheirCountAndTimes)
     }
     EXPECT_FALSE(Append(Time(11, 0)));  // read-only
     EXPECT_EQ(Data(), data);
+    // A time stamp of one byte (then the check byte) is never read past the record.
+    StdImage narrow = TimedImage({}, 0);
+    narrow.recordCodes = {0x3139};
+    narrow.recordLength = 2;
+    Create(narrow, narrow.Record({7}));
+    EXPECT_EQ(file_.GetRecordCount(), 0);
+    Set(0, 5);
+    EXPECT_FALSE(file_.AppendRecord());
+    // Blobs follow their records, and the rebuild skips them.
+    StdImage image = TimedImage({0x4380});  // blob length
+    image.headerVariables.push_back({0x31E9, Bytes{1}});
+    Create(image);
+    auto blob = std::make_unique<FixedBlob>();
+    const FixedBlob& source = *blob;
+    file_.SetBlobSource(std::move(blob));
+    ASSERT_TRUE(Append(Time(10, 0)));
+    ASSERT_TRUE(Append(Time(10, 1)));
+    EXPECT_EQ(source.firstScale, 0.0);  // U(418), which this header leaves unset
+    const Bytes withBlobs = Data();
+    EXPECT_EQ(Bytes(withBlobs.end() - 10, withBlobs.end()),
+              Concat({image.Record(Concat({Be32(Packed(6, 3, 1, 10, 1)), Be16(3)})), Bytes(3, 'b')}));
+    ASSERT_TRUE(Reopen(false, true));
+    EXPECT_EQ(file_.GetRecordCount(), 2);
+    // A negative blob length would walk backwards for ever: the rebuild fails instead.
+    EXPECT_FALSE(Open(Concat({image.Header(), image.Record(Concat({Be32(1), Be16(0xFFF9)}))})));
 }
 
-TEST_F(StdRecords, DuplicateKeyRefusedAndTheRecordKeptForAnotherTry)
+TEST_F(StdRecords, DuplicateKeysRefusedAndKeysTakeTheKindAndSampleInterval)
 {
-    Create(Image({0x41DA, 0x4156}, 4));  // with a kind
+    Create(TimedImage({0x41DA, 0x4156}, 4));  // with a kind
     ASSERT_TRUE(Append(Time(10, 0), 60));
     EXPECT_FALSE(Append(Time(10, 0), 60));
     EXPECT_EQ(Data().size(), headerSize_ + 9);
@@ -96,63 +109,30 @@ TEST_F(StdRecords, DuplicateKeyRefusedAndTheRecordKeptForAnotherTry)
     // A whole-second time sorts before an entry with an interval: nothing is placed for it.
     EXPECT_EQ(file_.FindRecordByTime(Time(10, 0)), -1);
     EXPECT_FALSE(file_.DeleteRange(Time(10, 0), Time(10, 0)));
-}
-
-TEST_F(StdRecords, RecordKindAndSampleIntervalFromTheirVariables)
-{
-    Create(Image({0x4156, 0x43D0}, 4));  // kind 342, interval 976 (scaled by 0.001)
+    // Codes after the stamp, their values, and the kind and interval they give: the kind from 342,
+    // the interval from 976 (scaled by 0.001), else 362 over 343 / 5 in milliseconds; 474 before 976.
+    const std::tuple<std::vector<uint16_t>, double, double, uint32_t, uint32_t> cases[] = {
+        {{0x4156, 0x43D0}, 0x3005, 1.5, 4, 1}, {{0x4156, 0x43D0}, 0xF000, 1.5, 16, 1},
+        {{0x416A, 0x4157}, 10, 50, 0, 1000},   {{0x416A, 0x4157}, 10, 0, 0, 0},
+        {{0x41DA, 0x43D0}, 900, 1.5, 0, 900}};
+    for (const auto& [codes, first, second, kind, interval] : cases) {
+        Create(TimedImage(codes, 4));
+        Set(1, first);
+        Set(2, second);
+        EXPECT_EQ(file_.GetRecordKind(), kind) << first;
+        EXPECT_EQ(file_.GetSampleInterval(), interval) << first << " " << second;
+    }
     EXPECT_EQ(file_.FindRecordVariable(0x1139), -1);  // a code with its type is no id
-    Set(1, 0x3005);
-    EXPECT_EQ(file_.GetRecordKind(), 4u);
-    Set(1, 0xF000);
-    EXPECT_EQ(file_.GetRecordKind(), 16u);
-    Set(2, 1.5);
-    EXPECT_EQ(file_.GetSampleInterval(), 1u);
-    Create(Image({0x416A, 0x4157}, 4));  // 362 over 343 / 5, in milliseconds
-    Set(1, 10);
-    Set(2, 50);
-    EXPECT_EQ(file_.GetSampleInterval(), 1000u);
-    Set(2, 0);
-    EXPECT_EQ(file_.GetSampleInterval(), 0u);
-    EXPECT_EQ(file_.GetRecordKind(), 0u);
-    Create(Image({0x41DA, 0x43D0}, 4));  // 474 comes before 976
-    Set(1, 900);
-    Set(2, 1.5);
-    EXPECT_EQ(file_.GetSampleInterval(), 900u);
 }
 
-TEST_F(StdRecords, DeleteRangeRemovesFromFromUpToTo)
+TEST_F(StdRecords, DeleteRangeRemovesFromFromUpToToOrRefusesWithoutChange)
 {
-    const StdImage image = Image();
+    const StdImage image = TimedImage();
     Bytes records;
     for (int minute : {0, 10, 20, 30})
         records = Concat({records, image.Record(Be32(Packed(6, 3, 1, 10, minute)))});
     Create(image, records);
-    const Bytes before = Data();
-    const auto h = std::ptrdiff_t(headerSize_);
-    // One record placed for both ends is itself deleted.
-    ASSERT_TRUE(file_.DeleteRange(Time(10, 10), Time(10, 10)));
-    EXPECT_TRUE(file_.IsOpen());
-    const Bytes expected = Concat({Bytes(before.begin(), before.begin() + h + 7), Bytes(before.begin() + h + 14, before.end())});
-    EXPECT_EQ(Data(), expected);
-    EXPECT_EQ(file_.GetRecordCount(), 3);
-    // The last record stays: only the index is rebuilt.
-    ASSERT_TRUE(file_.DeleteRange(Time(10, 30), Time(10, 30)));
-    EXPECT_EQ(Data(), expected);
-    ASSERT_TRUE(file_.DeleteRange(Time(10, 0), Time(10, 20)));
-    EXPECT_EQ(Data().size(), headerSize_ + 14);
-    ASSERT_TRUE(Reopen(false, true));
-    EXPECT_EQ(file_.GetRecordCount(), 2);
-    EXPECT_EQ(*file_.GetFirstTime(), Time(10, 20));
-    EXPECT_EQ(*file_.GetLastTime(), Time(10, 30));
-}
-
-TEST_F(StdRecords, DeleteRangeRefusedWithoutChange)
-{
-    Create(Image());
-    for (int minute : {0, 10, 20})
-        ASSERT_TRUE(Append(Time(10, minute)));
-    const Bytes before = Data();
+    Bytes data = Data();
     EXPECT_FALSE(file_.DeleteRange(XCTime(), Time(10, 10)));
     EXPECT_FALSE(file_.DeleteRange(Time(10, 0), XCTime()));
     EXPECT_FALSE(file_.DeleteRange(Time(10, 20), Time(10, 0)));  // `to` placed before `from`
@@ -169,12 +149,27 @@ TEST_F(StdRecords, DeleteRangeRefusedWithoutChange)
     EXPECT_FALSE(file_.DeleteRange(Time(10, 0), Time(10, 10)));  // read-only
     file_.Close();
     EXPECT_FALSE(file_.DeleteRange(Time(10, 0), Time(10, 10)));
-    EXPECT_EQ(Data(), before);
+    EXPECT_EQ(Data(), data);
+    // One record placed for both ends is itself deleted.
+    ASSERT_TRUE(Reopen(false, true));
+    ASSERT_TRUE(file_.DeleteRange(Time(10, 10), Time(10, 10)));
+    data.erase(data.begin() + std::ptrdiff_t(headerSize_) + 7, data.begin() + std::ptrdiff_t(headerSize_) + 14);
+    EXPECT_EQ(Data(), data);
+    EXPECT_EQ(file_.GetRecordCount(), 3);
+    // The last record stays: only the index is rebuilt.
+    ASSERT_TRUE(file_.DeleteRange(Time(10, 30), Time(10, 30)));
+    EXPECT_EQ(Data(), data);
+    ASSERT_TRUE(file_.DeleteRange(Time(10, 0), Time(10, 20)));
+    EXPECT_EQ(Data().size(), headerSize_ + 14);
+    ASSERT_TRUE(Reopen(false, true));
+    EXPECT_EQ(file_.GetRecordCount(), 2);
+    EXPECT_EQ(*file_.GetFirstTime(), Time(10, 20));
+    EXPECT_EQ(*file_.GetLastTime(), Time(10, 30));
 }
 
 TEST_F(StdRecords, FailedWritesLeaveDataAndIndexInStep)
 {
-    Create(Image());
+    Create(TimedImage());
     for (int minute = 0; minute < 900; ++minute)
         ASSERT_TRUE(Append(Time(minute / 60, minute % 60)));
     // A failed record write (the index entry is written first) takes its entry back.
@@ -191,35 +186,4 @@ TEST_F(StdRecords, FailedWritesLeaveDataAndIndexInStep)
     EXPECT_FALSE(file_.DeleteRange(Time(0, 0), Time(5, 0)));
     ASSERT_TRUE(file_.IsOpen());
     EXPECT_EQ(*file_.GetFirstTime(), Time(5, 0));
-}
-
-TEST_F(StdRecords, BlobsFollowTheirRecordsAndAreSkippedByTheRebuild)
-{
-    StdImage image = Image({0x4380});  // blob length
-    image.headerVariables.push_back({0x31E9, Bytes{1}});
-    Create(image);
-    auto blob = std::make_unique<FixedBlob>();
-    const FixedBlob& source = *blob;
-    file_.SetBlobSource(std::move(blob));
-    ASSERT_TRUE(Append(Time(10, 0)));
-    ASSERT_TRUE(Append(Time(10, 1)));
-    EXPECT_EQ(source.firstScale, 0.0);  // U(418), which this header leaves unset
-    const Bytes data = Data();
-    EXPECT_EQ(Bytes(data.end() - 10, data.end()),
-              Concat({image.Record(Concat({Be32(Packed(6, 3, 1, 10, 1)), Be16(3)})), Bytes(3, 'b')}));
-    ASSERT_TRUE(Reopen(false, true));
-    EXPECT_EQ(file_.GetRecordCount(), 2);
-    // A negative blob length would walk backwards for ever: the rebuild fails instead.
-    EXPECT_FALSE(Open(Concat({image.Header(), image.Record(Concat({Be32(1), Be16(0xFFF9)}))})));
-}
-
-TEST_F(StdRecords, NarrowTimeStampIsNeverReadPastTheRecord)
-{
-    StdImage image = Image({}, 0);
-    image.recordCodes = {0x3139};  // one byte, then the check byte
-    image.recordLength = 2;
-    Create(image, image.Record({7}));
-    EXPECT_EQ(file_.GetRecordCount(), 0);
-    Set(0, 5);
-    EXPECT_FALSE(file_.AppendRecord());
 }

@@ -2,18 +2,20 @@
 #include "tests/recordfiles/std_file_fixture.h"
 
 #include <cmath>
+#include <tuple>
 
 using namespace recordtest;
 
 namespace {
 
-double Decoded(uint16_t code, Bytes bytes)
+XCValue DecodedValue(uint16_t code, Bytes bytes)
 {
     XCValue out;
     EXPECT_TRUE(XCStdFile::DecodeValue(code, bytes.data(), out, 0));
-    EXPECT_EQ(out.GetType(), XCValueType::Double);
-    return out.GetDouble();
+    return out;
 }
+
+double Decoded(uint16_t code, Bytes bytes) { return DecodedValue(code, std::move(bytes)).GetDouble(); }
 
 Bytes Encoded(uint16_t code, const XCValue& value)
 {
@@ -22,44 +24,28 @@ Bytes Encoded(uint16_t code, const XCValue& value)
     return bytes;
 }
 
-Bytes Encoded(uint16_t code, double number)
-{
-    XCValue value;
-    value.SetDouble(number);
-    return Encoded(code, value);
-}
-
-std::u16string DecodedText(uint16_t code, Bytes bytes)
-{
-    XCValue out;
-    EXPECT_TRUE(XCStdFile::DecodeValue(code, bytes.data(), out, 0));
-    return out.GetWideString() != nullptr ? out.GetWideString()->GetData() : u"(none)";
-}
+Bytes Encoded(uint16_t code, double number) { return Encoded(code, Number(number)); }
 
 }  // namespace
 
-TEST(StdValueCodec, FieldSizesByTypeAndExponent)
+TEST(StdValueCodec, FieldSizesAndNumbers)
 {
-    EXPECT_EQ(XCStdFile::GetValueSize(0xE000, 5), 10);  // count elements of two bytes
-    EXPECT_EQ(XCStdFile::GetValueSize(0xE300, 5), 8);   // 2^3 bytes whatever the count
-    EXPECT_EQ(XCStdFile::GetValueSize(0xF000, 0), 1);
-    EXPECT_EQ(XCStdFile::GetValueSize(0xF200, 0), 4);
-    EXPECT_EQ(XCStdFile::GetValueSize(0xE000, 0x7FFFFFFF), 0x7FFFFFFF);  // no overflow
     const int sizes[] = {4, 4, 1, 1, 2, 2, 4, 8, 8, 0, 0, 0, 0, 0};
     for (int type = 0; type < 14; ++type)
         EXPECT_EQ(XCStdFile::GetValueSize(uint16_t(type << 12 | 0x123), 0), sizes[type]) << type;
+    // Arrays of `count` two-byte elements, or of 2^k bytes whatever the count; texts of 2^k bytes.
+    const std::tuple<uint16_t, int, int> fields[] = {
+        {0xE000, 5, 10}, {0xE300, 5, 8}, {0xF000, 0, 1}, {0xF200, 0, 4}, {0xE000, 0x7FFFFFFF, 0x7FFFFFFF}};
+    for (const auto& [code, count, size] : fields)
+        EXPECT_EQ(XCStdFile::GetValueSize(code, count), size) << code << " " << count;
     // Types 9 to 0xD neither decode nor encode.
     Bytes bytes = {1, 2, 3, 4};
-    XCValue value;
-    value.SetDouble(7.0);
+    XCValue value = Number(7.0);
     EXPECT_FALSE(XCStdFile::EncodeValue(0x9000, bytes.data(), value, 0));
     EXPECT_EQ(bytes, (Bytes{1, 2, 3, 4}));
     EXPECT_FALSE(XCStdFile::DecodeValue(0xD000, bytes.data(), value, 0));
     EXPECT_EQ(value.GetType(), XCValueType::Empty);
-}
 
-TEST(StdValueCodec, IntegerAndFixedPointFieldsBothWays)
-{
     EXPECT_EQ(Decoded(0x0001, {0xFF, 0xFF, 0xFF, 0xFF}), -1.0);
     EXPECT_EQ(Decoded(0x1001, {0xFF, 0xFF, 0xFF, 0xFF}), 4294967295.0);
     EXPECT_EQ(Decoded(0x2001, {0xFF}) + Decoded(0x3001, {0xFF}), 254.0);
@@ -79,21 +65,19 @@ TEST(StdValueCodec, IntegerAndFixedPointFieldsBothWays)
     EXPECT_EQ(Encoded(0x0001, std::nan("")), (Bytes{0x80, 0x00, 0x00, 0x00}));
 }
 
-TEST(StdValueCodec, TextIsUtf8CutToItsFieldAndPaddedWithZeros)
+TEST(StdValueCodec, TextsAndArrays)
 {
+    // Text is UTF-8 cut to its field and padded with zeros.
     XCValue text;
     text.SetWideString(u"abcdef");
     EXPECT_EQ(Encoded(0xF201, text), (Bytes{'a', 'b', 'c', 'd'}));
-    EXPECT_EQ(DecodedText(0xF201, {'a', 'b', 'c', 'd'}), u"abcd");
+    EXPECT_EQ(std::u16string(DecodedValue(0xF201, {'a', 'b', 'c', 'd'}).GetWideString()->GetData()), u"abcd");
     text.SetWideString(u"\u00E9");
     EXPECT_EQ(Encoded(0xF201, text), (Bytes{0xC3, 0xA9, 0, 0}));
-    EXPECT_EQ(DecodedText(0xF201, {0xC3, 0xA9, 0, 'x'}), u"\u00E9");
+    EXPECT_EQ(std::u16string(DecodedValue(0xF201, {0xC3, 0xA9, 0, 'x'}).GetWideString()->GetData()), u"\u00E9");
     EXPECT_EQ(Encoded(0xF001, text), (Bytes{0xC3}));  // cut inside the character
     EXPECT_EQ(Encoded(0xF201, 42.0), (Bytes{0, 0, 0, 0}));
-}
-
-TEST(StdValueCodec, ArraysTravelThroughFOPayloads)
-{
+    // Arrays travel through FO payloads.
     XCValueComplexFO two;
     two.values = {-2.0, 300.7};
     two.indices = {1, 2};
@@ -101,14 +85,13 @@ TEST(StdValueCodec, ArraysTravelThroughFOPayloads)
     value.SetComplex(&two);
     const Bytes field = Encoded(0xE301, value);
     EXPECT_EQ(field, (Bytes{0xFF, 0xFE, 0x01, 0x2C, 0, 0, 0, 0}));
-    XCValue out;
-    ASSERT_TRUE(XCStdFile::DecodeValue(0xE301, field.data(), out, 0));
+    XCValue out = DecodedValue(0xE301, field);
     ASSERT_EQ(out.GetComplex()->GetType(), 2u);
     const auto* array = static_cast<const XCValueComplexFO*>(out.GetComplex());
     EXPECT_EQ(array->values, (std::vector<double>{-2, 300, 0, 0}));
     EXPECT_EQ(array->indices, (std::vector<double>{1, 2, 3, 4}));
     // Without a size exponent the caller's count decides: a header's 0 gives an empty array.
-    ASSERT_TRUE(XCStdFile::DecodeValue(0xE001, field.data(), out, 0));
+    out = DecodedValue(0xE001, field);
     EXPECT_TRUE(static_cast<const XCValueComplexFO*>(out.GetComplex())->values.empty());
     EXPECT_EQ(Encoded(0xE201, 5.0), (Bytes{0, 0, 0, 0}));  // no FO payload: zeros
 }
@@ -116,14 +99,6 @@ TEST(StdValueCodec, ArraysTravelThroughFOPayloads)
 // Record values are scaled by id with the header's unit scales.
 class StdScaledValues : public StdFileTest {
 protected:
-    // Time stamp, 40 (wrapping U(495)), 1774 (U(418), else U(4039), else 1), 63 (fixed 0.01).
-    void SetUp() override
-    {
-        StdImage image;
-        image.recordCodes = {0x0139, 0x4028, 0x46EE, 0x003F};
-        image.recordLength = 13;
-        ASSERT_TRUE(Open(image.Header()));
-    }
     double SetAndGet(int index, double number)
     {
         XCValue value;
@@ -131,26 +106,20 @@ protected:
         file_.GetValue(index, value);
         return value.GetDouble();
     }
-    // The raw field as the appended record holds it in the file.
-    Bytes Appended(int index)
-    {
-        EXPECT_TRUE(file_.AppendRecord());
-        const Bytes all = Data();
-        const auto& variable = *file_.GetRecordVariables()[size_t(index)];
-        const auto start = all.end() - file_.GetRecordLength() + variable.offset;
-        return Bytes(start, start + XCStdFile::GetValueSize(variable.code, 0));
-    }
 };
 
 TEST_F(StdScaledValues, WrapFixedFactorAndFallbackScales)
 {
+    // Time stamp, 40 (wrapping U(495)), 1774 (U(418), else U(4039), else 1), 63 (fixed 0.01).
+    ASSERT_TRUE(Open(TimedImage({0x4028, 0x46EE, 0x003F}, 8).Header()));
     // Raw 150 at 0.01 is 1.5, which wraps to -0.5; -0.5 is stored as -50.
     EXPECT_DOUBLE_EQ(SetAndGet(1, 1.5), -0.5);
     EXPECT_DOUBLE_EQ(SetAndGet(1, -0.5), -0.5);
     // 1.23 / 0.01 would truncate to 122; the fixed factor is undone by * 100.
     EXPECT_DOUBLE_EQ(SetAndGet(3, 1.23), 1.23);
-    EXPECT_EQ(Appended(1), Encoded(0x4028, -50.0));
-    EXPECT_EQ(Appended(3), Encoded(0x003F, 123));
+    ASSERT_TRUE(file_.AppendRecord());
+    const Bytes data = Data();
+    EXPECT_EQ(Bytes(data.end() - 13, data.end() - 1), Concat({Be32(0), Be16(uint16_t(-50)), Be16(0), Be32(123)}));
     EXPECT_EQ(SetAndGet(2, 1234), 1234.0);  // U(418) and U(4039) both unset
     XCValue out;
     file_.GetValue(4, out);  // one past the last variable
