@@ -41,15 +41,11 @@ const ui::DialogTemplate kTemplate{
 class TestDialog : public ui::Dialog {
 public:
     TestDialog() : Dialog(kTemplate) {}
-    ~TestDialog() override
-    {
-        if (worker.joinable())
-            worker.join();
-    }
+    ~TestDialog() override { if (worker.joinable()) worker.join(); }
     int number = 230, checked = 0, choice = -1, nestedResult = 0, nestedTicks = 0, paints = 0;
+    bool capturedInDestroy = false;
     std::vector<int> commands;
-    std::vector<unsigned> menuCommands;
-    std::vector<unsigned> timers;
+    std::vector<unsigned> menuCommands, timers;
     std::vector<uintptr_t> messages;
     ui::PixelSize barSize;
     std::thread worker;  // joined when the dialog object goes
@@ -63,8 +59,8 @@ protected:
         list.SetItemData(list.AddString(u"50"), 50);
         list.SetItemData(list.AddString(u"60"), 60);
         GetDlgItem(1080).SetDateRange(ui::LocalDateTime{2015, 1, 1, 0, 0, 0}, ui::LocalDateTime{2030, 12, 31, 23, 59, 59});
-        GetDlgItem(1080).SetDateTime(ui::LocalDateTime{2026, 12, 6, 21, 30, 5});
-        GetDlgItem(1081).SetDateTime(ui::LocalDateTime{2026, 12, 6, 21, 30, 5});
+        for (int picker : {1080, 1081})
+            GetDlgItem(picker).SetDateTime(ui::LocalDateTime{2026, 12, 6, 21, 30, 5});
         GetDlgItem(1097).SetIcon(ui::Icon::FromIcoBytes(MakeIcoFile(32, 0, 120, 215), "demo"));
         GetDlgItem(ui::IDOK).SetIcon(ui::Icon::FromIcoBytes(MakeIcoFile(16, 0, 160, 0), "ok"));
         SetIcon(ui::Icon::FromIcoBytes(MakeIcoFile(32, 200, 0, 0), "window"));
@@ -98,6 +94,11 @@ protected:
         if (onTimer)
             onTimer(*this, id);
     }
+    void OnDestroy() override
+    {
+        capturedInDestroy = HasCapture();
+        Dialog::OnDestroy();
+    }
     void OnMessage(int control, unsigned message, uintptr_t wParam, intptr_t) override
     {
         if (control != 1089 || message != kBarMessage)
@@ -115,8 +116,7 @@ protected:
         picture.FillRect(0, 0, filled, picture.height, ui::Rgb{0, 120, 215});
         picture.FillRect(filled, 0, picture.width, picture.height, ui::Rgb{240, 240, 240});
         const ui::TextExtent extent = text.Measure(u"50 %");
-        text.Draw(picture, (picture.width - extent.width) / 2, (picture.height - extent.height) / 2, u"50 %",
-                  ui::Rgb{0, 0, 0});
+        text.Draw(picture, (picture.width - extent.width) / 2, (picture.height - extent.height) / 2, u"50 %", {});
     }
 };
 
