@@ -17,26 +17,23 @@ namespace ui = platform::ui;
 constexpr unsigned kAboutCommand = 16;
 constexpr unsigned kBarMessage = ui::WM_USER + 2;
 
-const ui::DialogTemplate kTemplate{
-    500, 300, 150, ui::kDialogNone, u"Demo",
-    {
-        {ui::ControlKind::DefaultPushButton, ui::IDOK, 17, 128, 80, 14, ui::kStyleNone, u"Aceptar"},
-        {ui::ControlKind::PushButton, ui::IDCANCEL, 105, 128, 80, 14, ui::kStyleNone, u"Cancelar"},
-        {ui::ControlKind::PushButton, 1011, 193, 128, 80, 14, ui::kStyleNone, u"Anidado"},
-        {ui::ControlKind::GroupBox, 1083, 8, 5, 284, 117, ui::kStyleNone, u"Parámetros de funcionamiento"},
-        {ui::ControlKind::StaticLeft, 1064, 16, 16, 119, 10, ui::kStyleNone, u"Tensión nominal (V)"},
-        {ui::ControlKind::Edit, 1020, 16, 25, 119, 12, ui::kStyleBorder | ui::kStyleDigitsOnly, nullptr},
-        {ui::ControlKind::StaticRight, 1065, 145, 16, 129, 10, ui::kStyleNone, u"Frecuencia (Hz)"},
-        {ui::ControlKind::DropDownList, 1040, 145, 25, 129, 40, ui::kStyleNone, nullptr},
-        {ui::ControlKind::StaticCentre, 1096, 16, 41, 119, 10, ui::kStyleNone, u"Fallo de red (V)"},
-        {ui::ControlKind::Edit, 1094, 16, 50, 119, 12, ui::kStyleBorder | ui::kStyleDisabled, u"85"},
-        {ui::ControlKind::OwnerDrawn, 1089, 145, 50, 140, 13, ui::kStyleBorder, nullptr},
-        {ui::ControlKind::DatePicker, 1080, 16, 70, 60, 12, ui::kStyleNone, nullptr},
-        {ui::ControlKind::TimePicker, 1081, 82, 70, 53, 12, ui::kStyleNone, nullptr},
-        {ui::ControlKind::AutoCheckBox, 1030, 145, 70, 129, 10, ui::kStyleNone, u"Borrar la memoria"},
-        {ui::ControlKind::StaticIcon, 1097, 16, 90, 20, 20, ui::kStyleNone, nullptr},
-        {ui::ControlKind::StaticLeft, 1093, 45, 96, 104, 8, ui::kStyleNoPrefix, u"Tom & Jerry"},
-    }};
+const ui::DialogTemplate kTemplate{500, 300, 150, ui::kDialogNone, u"Demo", {
+    {ui::ControlKind::DefaultPushButton, ui::IDOK, 17, 128, 80, 14, ui::kStyleNone, u"Aceptar"},
+    {ui::ControlKind::PushButton, ui::IDCANCEL, 105, 128, 80, 14, ui::kStyleNone, u"Cancelar"},
+    {ui::ControlKind::PushButton, 1011, 193, 128, 80, 14, ui::kStyleNone, u"Anidado"},
+    {ui::ControlKind::GroupBox, 1083, 8, 5, 284, 117, ui::kStyleNone, u"Parámetros de funcionamiento"},
+    {ui::ControlKind::Edit, 1020, 16, 25, 119, 12, ui::kStyleBorder | ui::kStyleDigitsOnly, nullptr},
+    {ui::ControlKind::StaticRight, 1065, 145, 16, 129, 10, ui::kStyleNone, u"Frecuencia (Hz)"},
+    {ui::ControlKind::DropDownList, 1040, 145, 25, 129, 40, ui::kStyleNone, nullptr},
+    {ui::ControlKind::StaticCentre, 1096, 16, 41, 119, 10, ui::kStyleNone, u"Fallo de red (V)"},
+    {ui::ControlKind::Edit, 1094, 16, 50, 119, 12, ui::kStyleBorder | ui::kStyleDisabled, u"85"},
+    {ui::ControlKind::OwnerDrawn, 1089, 145, 50, 140, 13, ui::kStyleBorder, nullptr},
+    {ui::ControlKind::DatePicker, 1080, 16, 70, 60, 12, ui::kStyleNone, nullptr},
+    {ui::ControlKind::TimePicker, 1081, 82, 70, 53, 12, ui::kStyleNone, nullptr},
+    {ui::ControlKind::AutoCheckBox, 1030, 145, 70, 129, 10, ui::kStyleNone, u"Borrar la memoria"},
+    {ui::ControlKind::StaticIcon, 1097, 16, 90, 20, 20, ui::kStyleNone, nullptr},
+    {ui::ControlKind::StaticLeft, 1093, 45, 96, 104, 8, ui::kStyleNoPrefix, u"Tom & Jerry"},
+}};
 
 class TestDialog : public ui::Dialog {
 public:
