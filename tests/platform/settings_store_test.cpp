@@ -8,6 +8,7 @@
 #include <cerrno>
 #include <cstdlib>
 #include <fcntl.h>
+#include <fstream>
 
 namespace {
 
@@ -49,7 +50,8 @@ TEST_F(SettingsStore, StringReadsKeepTheTypeAndCapacityRules)
     EXPECT_EQ(ReadAfter(key_.SetString("Language", std::u16string(31, u'x'))), std::u16string(31, u'x'));
     EXPECT_EQ(ReadAfter(key_.SetString("Language", std::u16string(32, u'x'))), u"(not read)");
     // An expandable string reads like a plain one.
-    EXPECT_EQ(ReadAfter(key_.SetString("Language", u"espa\u00F1ol", platform::SettingType::ExpandString)), u"espa\u00F1ol");
+    EXPECT_EQ(ReadAfter(key_.SetString("Language", u"espa\u00F1ol", platform::SettingType::ExpandString)),
+              u"espa\u00F1ol");
     // Another type, data without a terminating zero unit, or of an odd length: not a string.
     EXPECT_EQ(ReadAfter(key_.SetDword("Language", 0x0A)), u"(not read)");
     EXPECT_EQ(ReadAfter(key_.SetValue("Language", platform::SettingType::String, {'e', 0, 's', 0})), u"(not read)");

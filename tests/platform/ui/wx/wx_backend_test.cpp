@@ -87,20 +87,17 @@ TEST(WxBackend, DemoDialogRunsFromItsTemplateInTheUsersLocale)
         const wxSize client = window->GetClientSize();
         EXPECT_TRUE(client.x > 300 && client.y > 150) << client.x << " x " << client.y;
         auto* voltage = FindChild<wxTextCtrl>(window, [](wxTextCtrl* t) { return t->GetValue() == "230"; });
-        ASSERT_NE(voltage, nullptr);
-        voltage->SetValue("231");  // as typed: the change reaches the dialog
+        auto* date = FindChild<wxTextCtrl>(window, [](wxTextCtrl* t) { return t->GetValue() == "06/12/2026"; });
+        auto* time = FindChild<wxTextCtrl>(window, [](wxTextCtrl* t) { return t->GetValue() == "21:30:05"; });
         auto* reset = FindChild<wxCheckBox>(window);
-        ASSERT_NE(reset, nullptr);
+        auto* list = FindChild<wxChoice>(window);
+        ASSERT_TRUE(voltage && date && time && reset && list) << "the short date in the user's order, with the century";
+        voltage->SetValue("231");  // as typed: the change reaches the dialog
         reset->SetValue(true);
         Send(reset, wxEVT_CHECKBOX, 1);
-        auto* list = FindChild<wxChoice>(window);
-        ASSERT_NE(list, nullptr);
         EXPECT_EQ(list->GetCount(), 2u);
         list->SetSelection(1);
         Send(list, wxEVT_CHOICE, 1);
-        auto* date = FindChild<wxTextCtrl>(window, [](wxTextCtrl* t) { return t->GetValue() == "06/12/2026"; });
-        auto* time = FindChild<wxTextCtrl>(window, [](wxTextCtrl* t) { return t->GetValue() == "21:30:05"; });
-        ASSERT_TRUE(date && time) << "the short date in the user's order, with the century";
         // The pickers take a typed date or time only when it is one within their range; two-digit years are
         // this century's. Each row: the field, the text typed, and the date or time the picker then holds.
         const std::tuple<wxTextCtrl*, const char*, int> typed[] = {
@@ -109,8 +106,8 @@ TEST(WxBackend, DemoDialogRunsFromItsTemplateInTheUsersLocale)
         for (auto [field, text, expected] : typed) {
             field->SetValue(text);
             const ui::LocalDateTime t = dialog.GetDlgItem(field == date ? 1080 : 1081).GetDateTime();
-            EXPECT_EQ(field == date ? (t.year * 100 + t.month) * 100 + t.day : (t.hour * 100 + t.minute) * 100 + t.second,
-                      expected) << text;
+            const int held[] = {(t.year * 100 + t.month) * 100 + t.day, (t.hour * 100 + t.minute) * 100 + t.second};
+            EXPECT_EQ(held[field == time], expected) << text;
         }
         auto* label = FindChild<wxStaticText>(window, [](wxStaticText* s) { return s->GetLabelText() == "Tom & Jerry"; });
         EXPECT_NE(label, nullptr) << "no prefix: the ampersand shows as it stands";
