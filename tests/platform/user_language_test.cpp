@@ -8,12 +8,8 @@ namespace {
 
 uint16_t LangIdFor(const char* all, const char* messages, const char* lang)
 {
-    for (auto [name, value] : {std::pair{"LC_ALL", all}, {"LC_MESSAGES", messages}, {"LANG", lang}}) {
-        if (value)
-            setenv(name, value, 1);
-        else
-            unsetenv(name);
-    }
+    for (auto [name, value] : {std::pair{"LC_ALL", all}, {"LC_MESSAGES", messages}, {"LANG", lang}})
+        value ? setenv(name, value, 1) : unsetenv(name);
     return platform::UserDefaultLangId();
 }
 

@@ -42,9 +42,7 @@ TEST(VariantTime, DaysFrom1899WithTheTimeOfDayAsFraction)
         platform::CalendarFields f;
         ASSERT_TRUE(platform::VariantTimeToSystemTime(static_cast<double>(day), f)) << day;
         std::tm tm{};
-        tm.tm_year = f.year - 1900;
-        tm.tm_mon = f.month - 1;
-        tm.tm_mday = f.day;
+        tm.tm_year = f.year - 1900, tm.tm_mon = f.month - 1, tm.tm_mday = f.day;
         ASSERT_EQ(timegm(&tm) / 86400 + 25569, day);
         ASSERT_EQ(tm.tm_mday, f.day) << "not a real date";
     }

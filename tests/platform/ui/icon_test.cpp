@@ -6,7 +6,6 @@
 
 #include <cstdio>
 #include <fstream>
-#include <functional>
 
 namespace ui = platform::ui;
 
@@ -20,19 +19,12 @@ TEST(Icon, DamagedMissingOrEndlessFilesLoadAsNoIcon)
         return ui::LoadIconFromFile(path);
     };
     EXPECT_FALSE(load(good).IsEmpty());
-    const std::function<void(std::vector<unsigned char>&)> damages[] = {
-        [](std::vector<unsigned char>& b) { b.pop_back(); },  // the image runs past the end of the file
-        [](std::vector<unsigned char>& b) { b[2] = 2; },      // type 2 is a cursor file
-        [](std::vector<unsigned char>& b) { b[4] = 0; },      // no images
-        [](std::vector<unsigned char>& b) { b.clear(); },
-    };
-    for (const auto& damage : damages) {
-        std::vector<unsigned char> bytes = good;
-        damage(bytes);
+    // The image runs past the end of the file; type 2 is a cursor file; no images; no bytes.
+    std::vector<unsigned char> cut = good, cursor = good, none = good;
+    cut.pop_back(), cursor[2] = 2, none[4] = 0;
+    for (const auto& bytes : {cut, cursor, none, std::vector<unsigned char>()})
         EXPECT_TRUE(load(bytes).IsEmpty()) << bytes.size();
-    }
     std::remove(path.c_str());
-    EXPECT_TRUE(ui::LoadIconFromFile(path).IsEmpty());
-    EXPECT_TRUE(ui::LoadIconFromFile("").IsEmpty());
-    EXPECT_TRUE(ui::LoadIconFromFile("/dev/zero").IsEmpty()) << "an endless device is not read";
+    for (const std::string& missingOrEndless : {path, std::string(), std::string("/dev/zero")})
+        EXPECT_TRUE(ui::LoadIconFromFile(missingOrEndless).IsEmpty()) << missingOrEndless;
 }

@@ -12,15 +12,13 @@ TEST(PixelBuffer, RowsArePaddedAndDrawingIsClipped)
 
     const ui::Rgb red{255, 0, 0};
     picture.Set(2, 1, red);
-    EXPECT_EQ(picture.bits[12 + 6], 0) << "blue first";
-    EXPECT_EQ(picture.bits[12 + 8], 255) << "red last";
+    EXPECT_TRUE(picture.bits[12 + 6] == 0 && picture.bits[12 + 8] == 255) << "blue first, red last";
     EXPECT_EQ(picture.Get(2, 1), red);
 
     // Coordinates outside the picture change nothing (the sanitizer build watches the writes).
     const std::vector<uint8_t> before = picture.bits;
-    picture.Set(3, 0, red);
-    picture.Set(-1, 0, red);
-    picture.Set(0, 2, red);
+    for (auto [x, y] : {std::pair{3, 0}, {-1, 0}, {0, 2}})
+        picture.Set(x, y, red);
     picture.FillRect(-5, -5, 0, 10, red);
     picture.FillRect(3, 0, 9, 9, red);
     EXPECT_EQ(picture.bits, before);

@@ -17,39 +17,32 @@ namespace ui = platform::ui;
 constexpr unsigned kAboutCommand = 16;
 constexpr unsigned kBarMessage = ui::WM_USER + 2;
 
-const ui::DialogTemplate kTemplate{
-    500, 300, 150, ui::kDialogNone, u"Demo",
-    {
-        {ui::ControlKind::DefaultPushButton, ui::IDOK, 17, 128, 80, 14, ui::kStyleNone, u"Aceptar"},
-        {ui::ControlKind::PushButton, ui::IDCANCEL, 105, 128, 80, 14, ui::kStyleNone, u"Cancelar"},
-        {ui::ControlKind::PushButton, 1011, 193, 128, 80, 14, ui::kStyleNone, u"Anidado"},
-        {ui::ControlKind::GroupBox, 1083, 8, 5, 284, 117, ui::kStyleNone, u"Parámetros de funcionamiento"},
-        {ui::ControlKind::StaticLeft, 1064, 16, 16, 119, 10, ui::kStyleNone, u"Tensión nominal (V)"},
-        {ui::ControlKind::Edit, 1020, 16, 25, 119, 12, ui::kStyleBorder | ui::kStyleDigitsOnly, nullptr},
-        {ui::ControlKind::StaticRight, 1065, 145, 16, 129, 10, ui::kStyleNone, u"Frecuencia (Hz)"},
-        {ui::ControlKind::DropDownList, 1040, 145, 25, 129, 40, ui::kStyleNone, nullptr},
-        {ui::ControlKind::StaticCentre, 1096, 16, 41, 119, 10, ui::kStyleNone, u"Fallo de red (V)"},
-        {ui::ControlKind::Edit, 1094, 16, 50, 119, 12, ui::kStyleBorder | ui::kStyleDisabled, u"85"},
-        {ui::ControlKind::OwnerDrawn, 1089, 145, 50, 140, 13, ui::kStyleBorder, nullptr},
-        {ui::ControlKind::DatePicker, 1080, 16, 70, 60, 12, ui::kStyleNone, nullptr},
-        {ui::ControlKind::TimePicker, 1081, 82, 70, 53, 12, ui::kStyleNone, nullptr},
-        {ui::ControlKind::AutoCheckBox, 1030, 145, 70, 129, 10, ui::kStyleNone, u"Borrar la memoria"},
-        {ui::ControlKind::StaticIcon, 1097, 16, 90, 20, 20, ui::kStyleNone, nullptr},
-        {ui::ControlKind::StaticLeft, 1093, 45, 96, 104, 8, ui::kStyleNoPrefix, u"Tom & Jerry"},
-    }};
+const ui::DialogTemplate kTemplate{500, 300, 150, ui::kDialogNone, u"Demo", {
+    {ui::ControlKind::DefaultPushButton, ui::IDOK, 17, 128, 80, 14, ui::kStyleNone, u"Aceptar"},
+    {ui::ControlKind::PushButton, ui::IDCANCEL, 105, 128, 80, 14, ui::kStyleNone, u"Cancelar"},
+    {ui::ControlKind::PushButton, 1011, 193, 128, 80, 14, ui::kStyleNone, u"Anidado"},
+    {ui::ControlKind::GroupBox, 1083, 8, 5, 284, 117, ui::kStyleNone, u"Parámetros de funcionamiento"},
+    {ui::ControlKind::Edit, 1020, 16, 25, 119, 12, ui::kStyleBorder | ui::kStyleDigitsOnly, nullptr},
+    {ui::ControlKind::StaticRight, 1065, 145, 16, 129, 10, ui::kStyleNone, u"Frecuencia (Hz)"},
+    {ui::ControlKind::DropDownList, 1040, 145, 25, 129, 40, ui::kStyleNone, nullptr},
+    {ui::ControlKind::StaticCentre, 1096, 16, 41, 119, 10, ui::kStyleNone, u"Fallo de red (V)"},
+    {ui::ControlKind::Edit, 1094, 16, 50, 119, 12, ui::kStyleBorder | ui::kStyleDisabled, u"85"},
+    {ui::ControlKind::OwnerDrawn, 1089, 145, 50, 140, 13, ui::kStyleBorder, nullptr},
+    {ui::ControlKind::DatePicker, 1080, 16, 70, 60, 12, ui::kStyleNone, nullptr},
+    {ui::ControlKind::TimePicker, 1081, 82, 70, 53, 12, ui::kStyleNone, nullptr},
+    {ui::ControlKind::AutoCheckBox, 1030, 145, 70, 129, 10, ui::kStyleNone, u"Borrar la memoria"},
+    {ui::ControlKind::StaticIcon, 1097, 16, 90, 20, 20, ui::kStyleNone, nullptr},
+    {ui::ControlKind::StaticLeft, 1093, 45, 96, 104, 8, ui::kStyleNoPrefix, u"Tom & Jerry"},
+}};
 
 class TestDialog : public ui::Dialog {
 public:
     TestDialog() : Dialog(kTemplate) {}
-    ~TestDialog() override
-    {
-        if (worker.joinable())
-            worker.join();
-    }
+    ~TestDialog() override { if (worker.joinable()) worker.join(); }
     int number = 230, checked = 0, choice = -1, nestedResult = 0, nestedTicks = 0, paints = 0;
+    bool capturedInDestroy = false;
     std::vector<int> commands;
-    std::vector<unsigned> menuCommands;
-    std::vector<unsigned> timers;
+    std::vector<unsigned> menuCommands, timers;
     std::vector<uintptr_t> messages;
     ui::PixelSize barSize;
     std::thread worker;  // joined when the dialog object goes
@@ -63,8 +56,8 @@ protected:
         list.SetItemData(list.AddString(u"50"), 50);
         list.SetItemData(list.AddString(u"60"), 60);
         GetDlgItem(1080).SetDateRange(ui::LocalDateTime{2015, 1, 1, 0, 0, 0}, ui::LocalDateTime{2030, 12, 31, 23, 59, 59});
-        GetDlgItem(1080).SetDateTime(ui::LocalDateTime{2026, 12, 6, 21, 30, 5});
-        GetDlgItem(1081).SetDateTime(ui::LocalDateTime{2026, 12, 6, 21, 30, 5});
+        for (int picker : {1080, 1081})
+            GetDlgItem(picker).SetDateTime(ui::LocalDateTime{2026, 12, 6, 21, 30, 5});
         GetDlgItem(1097).SetIcon(ui::Icon::FromIcoBytes(MakeIcoFile(32, 0, 120, 215), "demo"));
         GetDlgItem(ui::IDOK).SetIcon(ui::Icon::FromIcoBytes(MakeIcoFile(16, 0, 160, 0), "ok"));
         SetIcon(ui::Icon::FromIcoBytes(MakeIcoFile(32, 200, 0, 0), "window"));
@@ -98,6 +91,11 @@ protected:
         if (onTimer)
             onTimer(*this, id);
     }
+    void OnDestroy() override
+    {
+        capturedInDestroy = HasCapture();
+        Dialog::OnDestroy();
+    }
     void OnMessage(int control, unsigned message, uintptr_t wParam, intptr_t) override
     {
         if (control != 1089 || message != kBarMessage)
@@ -115,8 +113,7 @@ protected:
         picture.FillRect(0, 0, filled, picture.height, ui::Rgb{0, 120, 215});
         picture.FillRect(filled, 0, picture.width, picture.height, ui::Rgb{240, 240, 240});
         const ui::TextExtent extent = text.Measure(u"50 %");
-        text.Draw(picture, (picture.width - extent.width) / 2, (picture.height - extent.height) / 2, u"50 %",
-                  ui::Rgb{0, 0, 0});
+        text.Draw(picture, (picture.width - extent.width) / 2, (picture.height - extent.height) / 2, u"50 %", {});
     }
 };
 

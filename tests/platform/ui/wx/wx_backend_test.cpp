@@ -6,8 +6,6 @@
 #include <wx/button.h>
 #include <wx/checkbox.h>
 #include <wx/choice.h>
-#include <wx/dcmemory.h>
-#include <wx/dcscreen.h>
 #include <wx/dialog.h>
 #include <wx/stattext.h>
 #include <wx/textctrl.h>
@@ -18,25 +16,22 @@
 #include <functional>
 #include <memory>
 #include <thread>
+#include <tuple>
 
 using test_dialog::TestDialog;
 namespace ui = platform::ui;
 
 namespace {
 
-// Runs `step` on the user-interface thread after `milliseconds`, from within whatever loop runs.
-class Later {
-public:
+// Runs each step on the user-interface thread after its delay, from within whatever loop runs.
+struct Later {
+    std::vector<std::unique_ptr<wxTimer>> timers;
     void Add(int milliseconds, std::function<void()> step)
     {
-        auto timer = std::make_unique<wxTimer>();
-        timer->Bind(wxEVT_TIMER, [step](wxTimerEvent&) { step(); });
-        timer->StartOnce(milliseconds);
-        timers_.push_back(std::move(timer));
+        timers.push_back(std::make_unique<wxTimer>());
+        timers.back()->Bind(wxEVT_TIMER, [step](wxTimerEvent&) { step(); });
+        timers.back()->StartOnce(milliseconds);
     }
-
-private:
-    std::vector<std::unique_ptr<wxTimer>> timers_;
 };
 
 wxDialog* OpenDialogTitled(const wxString& title)
@@ -56,15 +51,12 @@ Widget* FindChild(wxWindow* parent, std::function<bool(Widget*)> match = nullptr
     return nullptr;
 }
 
-template <class Widget>
-void Send(Widget* widget, wxEventType type)
+// As the widget reports a change: `value` is the new check state or selection.
+void Send(wxWindow* widget, wxEventType type, int value = 0)
 {
     wxCommandEvent event(type, widget->GetId());
     event.SetEventObject(widget);
-    if (type == wxEVT_CHECKBOX)
-        event.SetInt(static_cast<wxCheckBox*>(static_cast<wxWindow*>(widget))->GetValue() ? 1 : 0);
-    if (type == wxEVT_CHOICE)
-        event.SetInt(static_cast<wxChoice*>(static_cast<wxWindow*>(widget))->GetSelection());
+    event.SetInt(value);
     widget->GetEventHandler()->ProcessEvent(event);
 }
 
@@ -76,30 +68,15 @@ void PressKey(wxWindow* window, int key)
     window->GetEventHandler()->ProcessEvent(event);
 }
 
-bool SaveScreenshot(wxWindow* window, const std::string& path)
-{
-    const wxRect rect = window->GetScreenRect();
-    wxBitmap picture(rect.GetSize(), 24);
-    wxMemoryDC memory(picture);
-    wxScreenDC screen;
-    memory.Blit(0, 0, rect.width, rect.height, &screen, rect.x, rect.y);
-    memory.SelectObject(wxNullBitmap);
-    return picture.SaveFile(path, wxBITMAP_TYPE_PNG);
-}
-
 }  // namespace
 
-TEST(WxBackend, NumbersKeepTheDecimalPointInAUserLocale)
+TEST(WxBackend, DemoDialogRunsFromItsTemplateInTheUsersLocale)
 {
-    char text[32];
-    std::snprintf(text, sizeof text, "%.2f", 250.0);
-    EXPECT_STREQ(text, "250.00");
+    char number[32];
+    std::snprintf(number, sizeof number, "%.2f", 250.0);
+    EXPECT_STREQ(number, "250.00") << "numbers keep the decimal point";
     const std::string timeLocale = std::setlocale(LC_TIME, nullptr);
     EXPECT_EQ(timeLocale.rfind("es_ES", 0), 0u) << "dates keep the user's format: " << timeLocale;
-}
-
-TEST(WxBackend, DemoDialogRunsFromItsTemplate)
-{
     TestDialog dialog;
     Later later;
     wxDialog* window = nullptr;
@@ -108,51 +85,42 @@ TEST(WxBackend, DemoDialogRunsFromItsTemplate)
         ASSERT_NE(window, nullptr);
         // 300 x 150 dialog units in pixels of the dialog font's base units
         const wxSize client = window->GetClientSize();
-        EXPECT_GT(client.x, 300);
-        EXPECT_GT(client.y, 150);
+        EXPECT_TRUE(client.x > 300 && client.y > 150) << client.x << " x " << client.y;
         auto* voltage = FindChild<wxTextCtrl>(window, [](wxTextCtrl* t) { return t->GetValue() == "230"; });
-        ASSERT_NE(voltage, nullptr);
-        voltage->SetValue("231");  // as typed: the change reaches the dialog
+        auto* date = FindChild<wxTextCtrl>(window, [](wxTextCtrl* t) { return t->GetValue() == "06/12/2026"; });
+        auto* time = FindChild<wxTextCtrl>(window, [](wxTextCtrl* t) { return t->GetValue() == "21:30:05"; });
         auto* reset = FindChild<wxCheckBox>(window);
-        ASSERT_NE(reset, nullptr);
-        reset->SetValue(true);
-        Send(reset, wxEVT_CHECKBOX);
         auto* list = FindChild<wxChoice>(window);
-        ASSERT_NE(list, nullptr);
+        ASSERT_TRUE(voltage && date && time && reset && list) << "the short date in the user's order, with the century";
+        voltage->SetValue("231");  // as typed: the change reaches the dialog
+        reset->SetValue(true);
+        Send(reset, wxEVT_CHECKBOX, 1);
         EXPECT_EQ(list->GetCount(), 2u);
         list->SetSelection(1);
-        Send(list, wxEVT_CHOICE);
-        // The pickers take a typed date or time only when it is one within their range; two-digit
-        // years are this century's.
-        auto* date = FindChild<wxTextCtrl>(window, [](wxTextCtrl* t) { return t->GetValue() == "06/12/2026"; });
-        ASSERT_NE(date, nullptr) << "the short date in the user's order, with the century";
-        date->SetValue("01/01/2031");
-        EXPECT_EQ(dialog.GetDlgItem(1080).GetDateTime().year, 2026);
-        date->SetValue("31/02/2028");
-        EXPECT_EQ(dialog.GetDlgItem(1080).GetDateTime().day, 6);
-        date->SetValue("29/02/28");
-        const ui::LocalDateTime leapDay = dialog.GetDlgItem(1080).GetDateTime();
-        EXPECT_EQ(leapDay.year * 10000 + leapDay.month * 100 + leapDay.day, 20280229);
-        auto* time = FindChild<wxTextCtrl>(window, [](wxTextCtrl* t) { return t->GetValue() == "21:30:05"; });
-        ASSERT_NE(time, nullptr);
-        time->SetValue("24:00:00");
-        EXPECT_EQ(dialog.GetDlgItem(1081).GetDateTime().hour, 21);
-        time->SetValue("23:59:58");
-        EXPECT_EQ(dialog.GetDlgItem(1081).GetDateTime().second, 58);
+        Send(list, wxEVT_CHOICE, 1);
+        // The pickers take a typed date or time only when it is one within their range; two-digit years are
+        // this century's. Each row: the field, the text typed, and the date or time the picker then holds.
+        const std::tuple<wxTextCtrl*, const char*, int> typed[] = {
+            {date, "01/01/2031", 20261206}, {date, "31/02/2028", 20261206}, {date, "29/02/28", 20280229},
+            {time, "24:00:00", 213005}, {time, "23:59:58", 235958}};
+        for (auto [field, text, expected] : typed) {
+            field->SetValue(text);
+            const ui::LocalDateTime t = dialog.GetDlgItem(field == date ? 1080 : 1081).GetDateTime();
+            const int held[] = {(t.year * 100 + t.month) * 100 + t.day, (t.hour * 100 + t.minute) * 100 + t.second};
+            EXPECT_EQ(held[field == time], expected) << text;
+        }
         auto* label = FindChild<wxStaticText>(window, [](wxStaticText* s) { return s->GetLabelText() == "Tom & Jerry"; });
         EXPECT_NE(label, nullptr) << "no prefix: the ampersand shows as it stands";
     });
     later.Add(900, [&] {
         ASSERT_NE(window, nullptr);
-        EXPECT_TRUE(SaveScreenshot(window, "wx-demo-dialog.png"));
+        EXPECT_FALSE(window->GetIcons().IsEmpty()) << "the image handlers read the ICO bytes";
         FindChild<wxTextCtrl>(window)->SetFocus();
         PressKey(window, WXK_RETURN);  // Enter in an edit: the default button
     });
     later.Add(20000, [&] { dialog.EndDialog(-2); });  // a safety net: the test fails, it does not hang
     EXPECT_EQ(dialog.DoModal(), ui::IDOK);
-    EXPECT_EQ(dialog.number, 231);
-    EXPECT_EQ(dialog.checked, 1);
-    EXPECT_EQ(dialog.choice, 1);
+    EXPECT_EQ(std::tuple(dialog.number, dialog.checked, dialog.choice), std::tuple(231, 1, 1));
     EXPECT_GT(dialog.barSize.width, 140) << "owner-drawn control sized from dialog units";
     EXPECT_GT(dialog.paints, 0);
 }
