@@ -42,12 +42,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 
     const auto language = Language();
     platform::SettingsKey key;
+    key.Open(kKey);
     std::u16string folder;
     uint32_t number = 0;
-    if (key.Open(kKey)) {
-        key.QueryString("DownloadPath", 260, folder);
-        key.QueryDword(name, number);
-    }
+    key.QueryString("DownloadPath", 260, folder);
+    key.QueryDword(name, number);
 
     FUZZ_CHECK(key.Create(kKey));
     const std::vector<uint8_t> before = recordtest::ReadBytes(store);

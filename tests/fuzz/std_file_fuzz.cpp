@@ -92,7 +92,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         const XCTime* first = std.GetFirstTime();
         std.GetLastTime();
         const XCTime from(first->IsValid() ? first->GetSeconds() + fromAfter : fromAfter, 0);
-        std.FindRecordByTime(from);
         if (std.DeleteRange(from, XCTime(from.GetSeconds() + toAfter, 0)) && checked)
             CheckIndex(std);
     }
