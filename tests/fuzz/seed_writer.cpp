@@ -1,5 +1,6 @@
-// Writes the fuzzers' first inputs, one folder per harness, from the test-side file writers
-// and two language files: fuzz-seeds <folder> <.stc file> <.stc file>.
+// Writes the fuzzers' first inputs that follow the file and frame formats, one folder per
+// harness, from the test-side writers and two language files: fuzz-seeds <folder> <.stc file>
+// <.stc file>. Plain inputs lie in seeds/ beside this file.
 #include "platform/settings_store.h"
 #include "recordfiles/std_file.h"
 #include "tests/recordfiles/record_test_files.h"
@@ -99,19 +100,10 @@ int main(int argc, char** argv)
     // The first language file loads with its fourth file call failing.
     Write(root, "string_table", {Concat({Bytes{1, 4, 0}, ReadBytes(argv[2])}),
                                  Concat({Bytes{1, 0, 2}, Be16(2), Be16(0xFFFF), ReadBytes(argv[3])})});
-    Write(root, "xml_document",
-          {Concat({Bytes{2, 0}, Text("<config><productName>Kestrovane</productName><port>3</port></config>")}),
-           Concat({Bytes{0, 16}, Text("item?id=3?/value"),
-                   Text("\xEF\xBB\xBF<r>\n <item a='1' b=\"x&y\"><id>3</id><value>v &amp; &lt;w&gt;</value></item>"
-                        "<empty/><e x=\"1\" /><\xC3\xA9t\xC3\xA9>\xF0\x9F\x98\x80</\xC3\xA9t\xC3\xA9></r>")})});
     Write(root, "modbus_reply",
           {Concat({Bytes{0}, Be16(0), Be16(67), Pieces(testsupport::ReadReply(3, 67, 134), 7)}),
            Concat({Bytes{0}, Be16(0), Be16(67), Pieces(testsupport::WithCrc({1, 0x83, 2}), 5)}),
            Concat({Bytes{1}, Be16(21), Be16(1), Bytes{0, 1}, Pieces(testsupport::WithCrc({1, 16, 0, 21, 0, 1}), 8)})});
-    // Server busy, then the reply in pieces.
-    Write(root, "modbus_tcp_reply", {Concat({Be16(7), Bytes{3}, Pieces({0, 7, 0, 0, 0, 3, 1, 0x83, 6}, 9),
-                                             Pieces({0, 7, 0, 0, 0, 9, 1, 3, 6, 0, 1, 0, 2, 0, 3}, 4)})});
-    Write(root, "ascii_reply", {Concat({Bytes{0}, Text("\r\nOK\r\n")})});
     Write(root, "eva_file", EvaFiles());
     Write(root, "std_file", StdFiles());
     const Bytes store = SettingsStore();
