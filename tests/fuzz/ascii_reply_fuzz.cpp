@@ -11,8 +11,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     const int repeats = 1 + input.Byte() % 16;
     const std::vector<uint8_t> reply = input.Rest();
     static XCAsciiTransaction transaction;  // 64 KB: kept off the stack
-    const uint8_t command[] = {'#', 'D', 'E', 'F', 'A', 'U', 'L', 'T'};
-    transaction.SetRequest(command, sizeof command);
+    transaction.SetRequest(reinterpret_cast<const uint8_t*>("#DEFAULT"), 8);
 
     for (int r = 0; r < repeats; ++r) {
         for (size_t k = 0; k < reply.size() && transaction.GetState() == XCTransactionState::Pending; ++k) {

@@ -2,7 +2,6 @@
 // Input: flags (bit 0: seal the header, bit 1: seal every record, bit 2: read-only), the file
 // call to fail (0: none), three offsets in seconds from the first record's time (search, from,
 // to), then the file.
-#include "foundation/modbus_crc16.h"
 #include "recordfiles/eva_file.h"
 #include "tests/fuzz/file_faults.h"
 #include "tests/fuzz/fuzz_input.h"
@@ -15,14 +14,10 @@ namespace {
 // The checksum type in the file's header picks a CRC or a sum.
 void Seal(std::vector<uint8_t>& file, size_t at, size_t length)
 {
-    uint8_t* block = file.data() + at;
-    if ((file[28] << 8 | file[29]) == XCEvaFile::kCrcChecksum) {
-        const uint16_t crc = ModbusCrc16(block, static_cast<uint32_t>(length - 2));
-        block[length - 2] = static_cast<uint8_t>(crc >> 8);
-        block[length - 1] = static_cast<uint8_t>(crc);
-    } else {
-        recordtest::SetCheckByte(block, length);
-    }
+    if ((file[28] << 8 | file[29]) == XCEvaFile::kCrcChecksum)
+        SetCrc(file.data() + at, length);
+    else
+        recordtest::SetCheckByte(file.data() + at, length);
 }
 
 }  // namespace

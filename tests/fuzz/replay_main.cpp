@@ -1,5 +1,5 @@
-// Feeds a harness every file of the folders (or the files) named on the command line, as the
-// fuzzer would; a folder that does not exist holds nothing. Any failed check aborts.
+// Feeds a harness every file of the folders named on the command line, as the fuzzer would; a
+// folder that does not exist holds nothing. Any failed check aborts.
 #include "tests/fuzz/fuzz_input.h"
 #include "tests/recordfiles/record_test_files.h"
 
@@ -11,13 +11,10 @@
 int main(int argc, char** argv)
 {
     std::vector<std::filesystem::path> inputs;
-    for (int k = 1; k < argc; ++k) {
+    for (int k = 1; k < argc; ++k)
         if (std::filesystem::is_directory(argv[k]))
             for (const auto& entry : std::filesystem::directory_iterator(argv[k]))
                 inputs.push_back(entry.path());
-        else if (std::filesystem::exists(argv[k]))
-            inputs.push_back(argv[k]);
-    }
     std::sort(inputs.begin(), inputs.end());
     for (const auto& path : inputs) {
         std::cout << path.string() << std::endl;

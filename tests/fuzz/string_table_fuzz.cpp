@@ -1,7 +1,6 @@
 // A language file as a user might copy it in: load, then look up fuzzed ids and the ids of
 // its own index. Input: flags (bit 0: seal the index with its right CRC), the file call to
 // fail (0: none), the count of fuzzed ids and the ids, then the file.
-#include "foundation/modbus_crc16.h"
 #include "foundation/string_table_file.h"
 #include "tests/fuzz/file_faults.h"
 #include "tests/fuzz/fuzz_input.h"
@@ -23,11 +22,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     const size_t count = file.size() < 2 ? 0 : size_t(file[0] << 8 | file[1]);
     const size_t crcAt = 2 + 8 * count;
     const bool sealed = (flags & 1) && file.size() >= crcAt + (count > 0 ? 2 : 0);
-    if (sealed && count > 0) {
-        const uint16_t crc = ModbusCrc16(file.data(), static_cast<uint32_t>(crcAt));
-        file[crcAt] = static_cast<uint8_t>(crc >> 8);
-        file[crcAt + 1] = static_cast<uint8_t>(crc);
-    }
+    if (sealed && count > 0)
+        SetCrc(file.data(), crcAt + 2);
     for (size_t k = 2; k + 2 <= file.size() && k < 2 + 8 * 32; k += 8)
         ids.push_back(static_cast<uint16_t>(file[k] << 8 | file[k + 1]));
 

@@ -26,9 +26,8 @@ bool Writable(const std::u16string& text)
     return true;
 }
 
-// Writes the tree to `out`, each string after its length, and checks that finding a child by its
-// own plain name gives a child of that name. `readsBack` turns false on what the file format
-// cannot bring back: text the writer cannot carry, a name with a character that the writer
+// Writes the tree to `out`, each string after its length. `readsBack` turns false on what the
+// file format cannot bring back: text the writer cannot carry, a name with a character that the writer
 // escapes, or beginning with '/' (its start tag reads as an end tag) or ending in '/' (it reads
 // as an empty element).
 void Walk(const XmlElement& element, std::u16string& out, bool& readsBack)
@@ -48,15 +47,8 @@ void Walk(const XmlElement& element, std::u16string& out, bool& readsBack)
         add(Units(value));
     }
     out += char16_t(element.GetChildren().size());
-    for (const auto& child : element.GetChildren()) {
-        const std::u16string childName = Units(child->GetName());
-        if (!childName.empty() && childName.find_first_of(u"/?") == std::u16string::npos &&
-            childName.find(u'\0') == std::u16string::npos) {
-            const XmlElement* found = element.Find(childName.c_str());
-            FUZZ_CHECK(found != nullptr && Units(found->GetName()) == childName);
-        }
+    for (const auto& child : element.GetChildren())
         Walk(*child, out, readsBack);
-    }
 }
 
 }  // namespace
@@ -71,10 +63,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     text.push_back(0);
 
     XmlDocument document;
-    if (!document.Parse(reinterpret_cast<const char*>(text.data()))) {
-        FUZZ_CHECK(document.GetRoot() == nullptr);
+    if (!document.Parse(reinterpret_cast<const char*>(text.data())))
         return 0;
-    }
     std::u16string tree;
     bool readsBack = true;
     Walk(*document.GetRoot(), tree, readsBack);
