@@ -12,6 +12,7 @@
 
 #include <atomic>
 #include <future>
+#include <numeric>
 
 using namespace testsupport;
 
@@ -128,12 +129,9 @@ TEST_F(RsDeviceConnection, ReadsAtMost512BytesAtATimeAndAStalledLineFailsTheWrit
     });
     connection->Execute(transaction);
     EXPECT_EQ(transaction.state, XCTransactionState::Timeout);
-    uint32_t total = 0;
-    for (uint32_t piece : transaction.pieces) {
+    for (uint32_t piece : transaction.pieces)
         EXPECT_LE(piece, 512u);
-        total += piece;
-    }
-    EXPECT_EQ(total, 1500u);
+    EXPECT_EQ(std::accumulate(transaction.pieces.begin(), transaction.pieces.end(), 0u), 1500u);
     // Nobody takes a request far larger than the line holds.
     transaction.state = XCTransactionState::Pending;
     transaction.request = Bytes(1 << 20, 0x5A);
