@@ -23,17 +23,15 @@ void Slave(int line, const std::atomic<bool>& stop)
     modbus_mapping_t* map = modbus_mapping_new(0, 0, kRegisters, 0);
     if (context != nullptr && map != nullptr && modbus_set_slave(context, 1) == 0 &&
         modbus_set_socket(context, line) == 0) {
-        for (int i = 0; i < kRegisters; ++i) {
+        for (int i = 0; i < kRegisters; ++i)
             map->tab_registers[i] = static_cast<uint16_t>(1000 + i);
-        }
         // Wakes up now and then to see whether the test is over.
         modbus_set_indication_timeout(context, 0, 50000);
         while (!stop) {
             uint8_t request[MODBUS_RTU_MAX_ADU_LENGTH];
             const int length = modbus_receive(context, request);
-            if (length > 0) {
+            if (length > 0)
                 modbus_reply(context, request, length, map);
-            }
         }
     }
     modbus_mapping_free(map);
@@ -66,9 +64,8 @@ TEST(LibmodbusSlave, ReadWriteReadBackAndOutOfMapException)
     transaction.BuildReadRequest(0, kRegisters, 3);
     connection.Execute(transaction);
     ASSERT_EQ(transaction.GetState(), XCTransactionState::Complete);
-    for (uint32_t reg = 0; reg < kRegisters; ++reg) {
+    for (uint32_t reg = 0; reg < kRegisters; ++reg)
         EXPECT_EQ(Register(transaction, reg), 1000 + reg);
-    }
 
     // The configuration's parameter write, then its read of 8 to 18. The line must be raw both
     // ways: the values and the registers read hold LF, CR, XON, XOFF and bytes above 127.

@@ -17,11 +17,6 @@ inline Bytes WithCrc(Bytes frame)
     return frame;
 }
 
-inline bool CrcFits(const Bytes& frame)
-{
-    return frame.size() >= 4 && WithCrc(Bytes(frame.begin(), frame.end() - 2)) == frame;
-}
-
 inline Bytes ReadRequest(uint8_t function, uint16_t start, uint16_t count, uint8_t unit = 1)
 {
     return WithCrc({unit, function, static_cast<uint8_t>(start >> 8), static_cast<uint8_t>(start),
