@@ -39,3 +39,22 @@ TEST_F(StcWriter, SortsIdsDecodesEscapesKeepsUtf8AndWritesNoFileFromABadSource)
         EXPECT_FALSE(platform::FileExists(PathOf("out.stc"))) << source.substr(0, 20);
     }
 }
+
+TEST(LanguageFiles, BuiltBesideTheProgramWithEveryTextItUses)
+{
+    const uint16_t programIds[] = {1,  2,  3,  4,  5,  6,  7,  8,  9,  10, 11, 12, 13, 14, 15, 16, 18,
+                                   19, 23, 25, 26, 27, 28, 29, 30, 31, 32, 33, 34, 35, 36, 38, 39, 40,
+                                   41, 42, 43, 45, 46, 47, 48, 49, 50, 51, 52, 53, 54, 55, 56, 57, 58,
+                                   61, 62, 64, 66, 67, 68, 69, 70, 71, 72, 73, 74, 75, 76, 77};
+    for (const char* code : {"en", "es"}) {
+        XCStringTableFile table;
+        ASSERT_TRUE(table.Load((std::string(PROGRAM_DIR) + "/Kestrovane." + code + ".stc").c_str())) << code;
+        XCStringW text;
+        for (const uint16_t id : programIds)
+            EXPECT_TRUE(table.GetString(text, id) && !U16(text).empty()) << code << " text " << id;
+        // Event texts go into CSV lines cut to their low bytes, after a comma.
+        for (const uint16_t id : {64, 66, 67, 68, 69, 70, 71})
+            for (const char16_t unit : table.GetString(text, id) ? U16(text) : u"")
+                EXPECT_TRUE(unit <= 0xFF && unit != u',' && unit >= 0x20) << code << " event text " << id;
+    }
+}
