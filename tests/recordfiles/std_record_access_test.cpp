@@ -10,11 +10,6 @@ XCTime Time(int hour, int minute) { return At(2021, 3, 1, hour, minute); }
 
 class StdRecords : public StdFileTest {
 protected:
-    void Create(const StdImage& image, const Bytes& records = {})
-    {
-        headerSize_ = image.Header().size();
-        ASSERT_TRUE(Open(Concat({image.Header(), records})));
-    }
     // Sets the time stamp and the second variable (the sample interval of the default image).
     bool Append(const XCTime& t, double second = 0)
     {
@@ -22,8 +17,6 @@ protected:
         Set(1, second);
         return file_.AppendRecord();
     }
-
-    size_t headerSize_ = 0;
 };
 
 struct FixedBlob : XCStdBlobSource {
@@ -41,9 +34,9 @@ struct FixedBlob : XCStdBlobSource {
 
 TEST_F(StdRecords, AppendedRecordsAndBlobsReopenWithTheirCountAndTimes)
 {
-    Create(TimedImage());
+    ASSERT_TRUE(Open(TimedImage().Header()));
     EXPECT_TRUE(file_.AppendRecord());  // nothing set: nothing written
-    EXPECT_EQ(Data().size(), headerSize_);
+    EXPECT_EQ(Data(), TimedImage().Header());
     for (int minute : {0, 15, 30})
         ASSERT_TRUE(Append(Time(10, minute)));
     const Bytes data = Data();
@@ -56,14 +49,13 @@ TEST_F(StdRecords, AppendedRecordsAndBlobsReopenWithTheirCountAndTimes)
     EXPECT_EQ(Data(), data);
     // A time stamp of one byte (then the check byte) is never read past the record.
     const StdImage narrow = Image({}, {0x3139}, 2);
-    Create(narrow, narrow.Record({7}));
+    ASSERT_TRUE(Open(Concat({narrow.Header(), narrow.Record({7})})));
     EXPECT_EQ(file_.GetRecordCount(), 0);
     Set(0, 5);
     EXPECT_FALSE(file_.AppendRecord());
     // Blobs follow their records, and the rebuild skips them.
-    StdImage image = TimedImage({0x4380});  // blob length
-    image.headerVariables.push_back({0x31E9, Bytes{1}});
-    Create(image);
+    const StdImage image = Image({{0x412C, Be16(15)}, {0x31E9, Bytes{1}}}, {0x0139, 0x4380}, 7);  // blob length
+    ASSERT_TRUE(Open(image.Header()));
     file_.SetBlobSource(std::make_unique<FixedBlob>());
     ASSERT_TRUE(Append(Time(10, 0)));
     ASSERT_TRUE(Append(Time(10, 1)));
@@ -79,10 +71,11 @@ TEST_F(StdRecords, AppendedRecordsAndBlobsReopenWithTheirCountAndTimes)
 
 TEST_F(StdRecords, DuplicateKeysRefusedAndKeysTakeTheKindAndSampleInterval)
 {
-    Create(TimedImage({0x41DA, 0x4156}, 4));  // with a kind
+    const StdImage kinds = TimedImage({0x41DA, 0x4156}, 4);  // with a kind
+    ASSERT_TRUE(Open(kinds.Header()));
     ASSERT_TRUE(Append(Time(10, 0), 60));
     EXPECT_FALSE(Append(Time(10, 0), 60));
-    EXPECT_EQ(Data().size(), headerSize_ + 9);
+    EXPECT_EQ(Data().size(), kinds.Header().size() + 9);
     Set(2, 0x2000);  // another kind makes another key
     EXPECT_TRUE(file_.AppendRecord());
     EXPECT_EQ(file_.GetRecordCount(), 2);
@@ -97,7 +90,7 @@ TEST_F(StdRecords, DuplicateKeysRefusedAndKeysTakeTheKindAndSampleInterval)
         {{0x416A, 0x4157}, 10, 50, 0, 1000},   {{0x416A, 0x4157}, 10, 0, 0, 0},
         {{0x41DA, 0x43D0}, 900, 1.5, 0, 900}};
     for (const auto& [codes, first, second, kind, interval] : cases) {
-        Create(TimedImage(codes, 4));
+        ASSERT_TRUE(Open(TimedImage(codes, 4).Header()));
         Set(1, first);
         Set(2, second);
         EXPECT_EQ(file_.GetRecordKind(), kind) << first;
@@ -112,7 +105,7 @@ TEST_F(StdRecords, DeleteRangeRemovesFromFromUpToToOrRefusesWithoutChange)
     Bytes records;
     for (int minute : {0, 10, 20, 30})
         records = Concat({records, image.Record(Be32(Packed(6, 3, 1, 10, minute)))});
-    Create(image, records);
+    ASSERT_TRUE(Open(Concat({image.Header(), records})));
     Bytes data = Data();
     EXPECT_FALSE(file_.DeleteRange(XCTime(), Time(10, 10)));
     EXPECT_FALSE(file_.DeleteRange(Time(10, 0), XCTime()));
@@ -134,21 +127,21 @@ TEST_F(StdRecords, DeleteRangeRemovesFromFromUpToToOrRefusesWithoutChange)
     // One record placed for both ends is itself deleted.
     ASSERT_TRUE(Reopen(false, true));
     ASSERT_TRUE(file_.DeleteRange(Time(10, 10), Time(10, 10)));
-    data.erase(data.begin() + std::ptrdiff_t(headerSize_) + 7, data.begin() + std::ptrdiff_t(headerSize_) + 14);
+    data.erase(data.end() - 21, data.end() - 14);
     EXPECT_EQ(Data(), data);
     EXPECT_EQ(file_.GetRecordCount(), 3);
     // The last record stays: only the index is rebuilt.
     ASSERT_TRUE(file_.DeleteRange(Time(10, 30), Time(10, 30)));
     EXPECT_EQ(Data(), data);
     ASSERT_TRUE(file_.DeleteRange(Time(10, 0), Time(10, 20)));
-    EXPECT_EQ(Data().size(), headerSize_ + 14);
+    EXPECT_EQ(Data().size(), image.Header().size() + 14);
     ASSERT_TRUE(Reopen(false, true));
     EXPECT_EQ(Span(), std::make_tuple(2, Time(10, 20), Time(10, 30)));
 }
 
 TEST_F(StdRecords, FailedWritesLeaveDataAndIndexInStep)
 {
-    Create(TimedImage());
+    ASSERT_TRUE(Open(TimedImage().Header()));
     for (int minute = 0; minute < 900; ++minute)
         ASSERT_TRUE(Append(Time(minute / 60, minute % 60)));
     // A failed record write (the index entry is written first) takes its entry back.
