@@ -80,17 +80,15 @@ TEST_F(EvaFile, OpenReadsTheHeaderAndFindsTheValidRecordsOrFailsClosed)
     // Stamps count all six year bits after the base year.
     ASSERT_TRUE(Open(EvaImage(1, 0).Record(Packed(21, 12, 31, 23, 59, 58))));
     EXPECT_EQ(*eva_.GetFirstTime(), At(2021, 12, 31, 23, 59, 58));
-    // Checksum types 2 and 3 never verify; an open object is closed by a failed open.
-    for (uint16_t type : {2, 3}) {
-        EXPECT_FALSE(Open(EvaImage(type, 15))) << type;
+    // Checksum types 2 and 3 never verify, nor does a damaged check value or a header cut short;
+    // an open object is closed by a failed open.
+    EvaImage damaged(1, 15), cut(1, 15);
+    damaged.bytes[33] ^= 1;
+    cut.bytes.pop_back();
+    for (const EvaImage& bad : {EvaImage(2, 15), EvaImage(3, 15), damaged, cut}) {
+        EXPECT_FALSE(Open(bad)) << "type " << bad.checksumType << ", " << bad.bytes.size() << " bytes";
         EXPECT_FALSE(eva_.IsOpen());
     }
-    // A check value that does not verify, and a header cut short.
-    EvaImage damaged(1, 15);
-    damaged.bytes[33] ^= 1;
-    EXPECT_FALSE(Open(damaged));
-    damaged.bytes.resize(33);
-    EXPECT_FALSE(Open(damaged));
     // A missing file is not created.
     EXPECT_FALSE(eva_.Open((folder_ / "missing.eva").u16string().c_str(), false));
     EXPECT_FALSE(std::filesystem::exists(folder_ / "missing.eva"));
@@ -126,7 +124,6 @@ TEST_F(EvaFile, FindRecordByTimeAndDeleteRange)
 TEST_F(EvaFile, DeleteRangeRefusedOrFailedIsReportedAndTheObjectStaysUsable)
 {
     ASSERT_TRUE(Open(EvenMinutes(1, 5)));
-    const Bytes before = ReadBytes(path_);
     EXPECT_FALSE(eva_.DeleteRange(Minute(2), Minute(30))) << "`to` after the last record";
     EXPECT_FALSE(eva_.DeleteRange(Minute(6), Minute(2))) << "`to` before `from`";
     EXPECT_FALSE(eva_.DeleteRange(XCTime(), Minute(2))) << "an invalid end";
@@ -135,7 +132,7 @@ TEST_F(EvaFile, DeleteRangeRefusedOrFailedIsReportedAndTheObjectStaysUsable)
     EXPECT_FALSE(eva_.DeleteRange(Minute(0), Minute(4))) << "a read-only file";
     eva_.Close();
     EXPECT_FALSE(eva_.DeleteRange(Minute(0), Minute(2))) << "a closed file";
-    EXPECT_EQ(ReadBytes(path_), before);
+    EXPECT_EQ(ReadBytes(path_), EvenMinutes(1, 5).bytes);
     // A failed write while moving over two blocks: the second fails after the first has moved data.
     ASSERT_TRUE(Open(EvenMinutes(1, 900)));
     ASSERT_TRUE(eva_.ReadRecord(2));
