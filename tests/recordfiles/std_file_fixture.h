@@ -50,7 +50,21 @@ protected:
     }
     recordtest::Bytes Data() const { return recordtest::ReadBytes(folder_ / "data.std"); }
     recordtest::Bytes Index() const { return recordtest::ReadBytes(folder_ / "data.istd"); }
-    void Set(int index, double number) { file_.SetValue(index, Number(number)); }
+    // Sets a record value and returns what reading it back gives.
+    double Set(int index, double number)
+    {
+        XCValue value;
+        file_.SetValue(index, Number(number));
+        file_.GetValue(index, value);
+        return value.GetDouble();
+    }
+    // Sets the time stamp and the second variable (the sample interval of the default image).
+    bool Append(const XCTime& t, double second = 0)
+    {
+        Set(0, t.ToDouble());
+        Set(1, second);
+        return file_.AppendRecord();
+    }
     // The record count and the first and last times.
     std::tuple<int, XCTime, XCTime> Span()
     {

@@ -8,16 +8,7 @@ namespace {
 
 XCTime Time(int hour, int minute) { return At(2021, 3, 1, hour, minute); }
 
-class StdRecords : public StdFileTest {
-protected:
-    // Sets the time stamp and the second variable (the sample interval of the default image).
-    bool Append(const XCTime& t, double second = 0)
-    {
-        Set(0, t.ToDouble());
-        Set(1, second);
-        return file_.AppendRecord();
-    }
-};
+using StdRecords = StdFileTest;
 
 struct FixedBlob : XCStdBlobSource {
     int GetSize() override { return 3; }

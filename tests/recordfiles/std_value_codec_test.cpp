@@ -95,29 +95,20 @@ TEST(StdValueCodec, TextsAndArrays)
 }
 
 // Record values are scaled by id with the header's unit scales.
-class StdScaledValues : public StdFileTest {
-protected:
-    double SetAndGet(int index, double number)
-    {
-        XCValue value;
-        Set(index, number);
-        file_.GetValue(index, value);
-        return value.GetDouble();
-    }
-};
+using StdScaledValues = StdFileTest;
 
 TEST_F(StdScaledValues, WrapFixedFactorAndFallbackScales)
 {
     // Time stamp, 40 (wrapping U(495)), 1774 (U(418), else U(4039), else 1), 63 (fixed 0.01).
     ASSERT_TRUE(Open(TimedImage({0x4028, 0x46EE, 0x003F}, 8).Header()));
     // Raw 150 at 0.01 is 1.5, which wraps to -0.5; -0.5 is stored as -50.
-    EXPECT_DOUBLE_EQ(SetAndGet(1, 1.5), -0.5);
-    EXPECT_DOUBLE_EQ(SetAndGet(1, -0.5), -0.5);
+    EXPECT_DOUBLE_EQ(Set(1, 1.5), -0.5);
+    EXPECT_DOUBLE_EQ(Set(1, -0.5), -0.5);
     // 1.23 / 0.01 would truncate to 122; the fixed factor is undone by * 100.
-    EXPECT_DOUBLE_EQ(SetAndGet(3, 1.23), 1.23);
+    EXPECT_DOUBLE_EQ(Set(3, 1.23), 1.23);
     ASSERT_TRUE(file_.AppendRecord());
     const Bytes data = Data();
     EXPECT_EQ(Bytes(data.end() - 13, data.end() - 1), Concat({Be32(0), Be16(uint16_t(-50)), Be16(0), Be32(123)}));
-    EXPECT_EQ(SetAndGet(2, 1234), 1234.0);  // U(418) and U(4039) both unset
-    EXPECT_EQ(SetAndGet(4, 7), 0.0);        // one past the last variable: neither set nor read
+    EXPECT_EQ(Set(2, 1234), 1234.0);  // U(418) and U(4039) both unset
+    EXPECT_EQ(Set(4, 7), 0.0);        // one past the last variable: neither set nor read
 }
