@@ -3,14 +3,16 @@
 // tests and the benchmarks; damaged files included.
 #include "foundation/modbus_crc16.h"
 #include "foundation/xc_time.h"
+#include "platform/file_system_calls.h"
+#include "tests/support/temporary_folder.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <cstdint>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <numeric>
-#include <random>
 #include <string>
 #include <utility>
 #include <vector>
@@ -52,13 +54,11 @@ inline void SetCheckByte(uint8_t* block, size_t length)
 
 // An EVA file: the three header texts run on from byte 0 (10, 6 and 12 bytes), then 10-byte
 // records. Checksum type 1 seals with a CRC-16 stored low byte first, any other with a sum.
-class EvaImage {
-public:
-    EvaImage(uint16_t checksumType, uint16_t year, const std::string& texts = "EVA")
-        : bytes(34, 0), type_(checksumType)
+struct EvaImage {
+    EvaImage(uint16_t type, uint16_t year, const std::string& texts = "EVA") : checksumType(type)
     {
         texts.copy(reinterpret_cast<char*>(bytes.data()), 28);
-        std::copy_n(Concat({Be16(checksumType), Be16(year)}).begin(), 4, bytes.begin() + 28);
+        std::copy_n(Concat({Be16(type), Be16(year)}).begin(), 4, bytes.begin() + 28);
         Seal(bytes.data(), 34);
     }
 
@@ -71,18 +71,16 @@ public:
         return *this;
     }
 
-    Bytes bytes;
-
-private:
     void Seal(uint8_t* block, size_t length) const
     {
-        if (type_ != 1)
+        if (checksumType != 1)
             return SetCheckByte(block, length);
         const Bytes crc = Be16(ModbusCrc16(block, uint32_t(length - 2)));
         std::copy(crc.begin(), crc.end(), block + length - 2);
     }
 
-    uint16_t type_;
+    uint16_t checksumType;
+    Bytes bytes = Bytes(34, 0);
 };
 
 // An STD file's header and records; the record codes start with the time stamp.
@@ -136,19 +134,21 @@ inline Bytes ReadBytes(const std::filesystem::path& path)
     return Bytes(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
+// Makes the `n`th write call from now fail once; the caller restores platform::RealFileSystem().
+inline void FailWrite(int n)
+{
+    static int writes;
+    writes = -n;
+    platform::FileSystem().write = [](int fd, const void* buffer, size_t count) -> ssize_t {
+        return ++writes != 0 ? platform::RealFileSystem().write(fd, buffer, count) : (errno = EIO, -1);
+    };
+}
+
 // A fresh folder, removed with everything in it.
 class TempFolder {
 public:
-    TempFolder()
-        : path_(std::filesystem::temp_directory_path() / ("record_test_" + std::to_string(std::random_device()())))
-    {
-        std::filesystem::create_directories(path_);
-    }
-    ~TempFolder()
-    {
-        std::error_code ignored;
-        std::filesystem::remove_all(path_, ignored);
-    }
+    TempFolder() : path_(MakeTemporaryFolder("record_test_")) {}
+    ~TempFolder() { RemoveTree(path_); }
     TempFolder(const TempFolder&) = delete;
     TempFolder& operator=(const TempFolder&) = delete;
 

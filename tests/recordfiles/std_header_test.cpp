@@ -2,26 +2,11 @@
 
 using namespace recordtest;
 
-namespace {
-
-using Variables = std::vector<std::pair<uint16_t, Bytes>>;
-
-StdImage With(Variables headerVariables)
-{
-    StdImage image;
-    image.headerVariables = std::move(headerVariables);
-    return image;
-}
-
 using StdHeader = StdFileTest;
-
-}  // namespace
 
 TEST_F(StdHeader, LengthBoundsAndChecksumTypes)
 {
-    StdImage image = With({});
-    image.recordCodes = {};
-    image.recordLength = 2;
+    StdImage image = Image({}, {}, 2);
     for (int length : {27, 28, 16384, 16385}) {
         image.headerLength = length;
         // An empty index spares the rebuild, which needs a time stamp.
@@ -50,20 +35,20 @@ TEST_F(StdHeader, BaseYearAndUnitScalesFromHeaderVariables)
         {{}, 1992}, {{{0x412C, Be16(15)}}, 2015}, {{{0x412C, Be16(85)}}, 1985}, {{{0x412C, Be16(2010)}}, 2010},
         {{{0xF12C, Bytes{'1', '5'}}}, 2000}, {{{0x412C, Be16(15)}, {0x312C, Bytes{99}}}, 1999}};
     for (const auto& [variables, year] : years) {
-        ASSERT_TRUE(Open(With(variables).Header())) << year;
+        ASSERT_TRUE(Open(Image(variables).Header())) << year;
         EXPECT_EQ(file_.GetYearBase(), year);
     }
+    // Unit scales the last header leaves to their defaults.
+    EXPECT_DOUBLE_EQ(file_.GetUnitScale(322), 0.001);
+    EXPECT_EQ(file_.GetUnitScale(0x1A5), 0.0);  // not given by this header
     // A base year near the integer limit gives invalid times, not an overflow.
-    StdImage huge = With({{0x012C, Be32(0x7FFFFFF0)}});
+    StdImage huge = Image({{0x012C, Be32(0x7FFFFFF0)}});
     ASSERT_TRUE(Open(Concat({huge.Header(), huge.Record(Be32(Packed(63, 1, 1, 0, 0)))})));
     EXPECT_EQ(file_.GetRecordCount(), 1);
     EXPECT_FALSE(file_.GetFirstTime()->IsValid());
-    // Unit scales: defaults, or ten to the header value.
-    ASSERT_TRUE(Open(With({}).Header()));
-    EXPECT_DOUBLE_EQ(file_.GetUnitScale(322), 0.001);
-    EXPECT_EQ(file_.GetUnitScale(0x1A5), 0.0);  // not given by this header
-    ASSERT_TRUE(Open(With({{0x4142, Be16(0)}, {0x4140, Be16(0xFFFE)}, {0x4FC7, Be16(2)}}).Header()));
-    EXPECT_DOUBLE_EQ(file_.GetUnitScale(322), 0.001);  // 10^(0 - 3)
+    // Unit scales given: ten to the header value.
+    ASSERT_TRUE(Open(Image({{0x4142, Be16(1)}, {0x4140, Be16(0xFFFE)}, {0x4FC7, Be16(2)}}).Header()));
+    EXPECT_DOUBLE_EQ(file_.GetUnitScale(322), 0.01);  // 10^(1 - 3)
     EXPECT_DOUBLE_EQ(file_.GetUnitScale(320), 0.01);
     EXPECT_DOUBLE_EQ(file_.GetUnitScale(4039), 100.0);
 }
@@ -72,7 +57,7 @@ TEST_F(StdHeader, ByteCountVariantHalvesCountsAndReadsUnsigned16AsSigned)
 {
     for (const char* text2 : {"CA01", "ABCL", "xC", "STD1"}) {
         const bool variant = text2[0] == 'C' || text2[2] == 'C';
-        StdImage image = With({{0x5123, Be16(0xFFFF)}, {0x4124, Be16(1)}, {0x3125, Bytes{2}}});
+        StdImage image = Image({{0x5123, Be16(0xFFFF)}, {0x4124, Be16(1)}, {0x3125, Bytes{2}}});
         image.text2 = text2;
         image.countsInBytes = variant;
         ASSERT_TRUE(Open(image.Header())) << text2;
@@ -80,7 +65,7 @@ TEST_F(StdHeader, ByteCountVariantHalvesCountsAndReadsUnsigned16AsSigned)
         EXPECT_EQ(file_.GetHeaderVariables()[0]->value.GetDouble(), variant ? -1.0 : 65535.0) << text2;
     }
     // Counts in bytes read as counts of codes claim twice as many codes.
-    StdImage misread = With({{0x4123, Be16(1)}});
+    StdImage misread = Image({{0x4123, Be16(1)}});
     misread.countsInBytes = true;
     EXPECT_FALSE(Open(misread.Header()));
 }
@@ -88,26 +73,22 @@ TEST_F(StdHeader, ByteCountVariantHalvesCountsAndReadsUnsigned16AsSigned)
 TEST_F(StdHeader, RecordVariablesAndValuesMustFit)
 {
     // Exactly the record length (4 + 2 + 1) and one byte short of it.
-    StdImage image;
-    image.recordCodes = {0x0139, 0x4005, 0x2006};
-    image.recordLength = 7;
+    StdImage image = Image({}, {0x0139, 0x4005, 0x2006}, 7);
     ASSERT_TRUE(Open(image.Header()));
     EXPECT_EQ(file_.GetRecordLength(), 7);
     EXPECT_EQ(file_.GetRecordVariables()[2]->offset, 6u);
     image.recordLength = 6;
     EXPECT_FALSE(Open(image.Header()));
     // Arrays without a size exponent take the element count of header variable 426.
-    image = With({{0x41AA, Be16(3)}});
-    image.recordCodes = {0x0139, 0xE010};
-    image.recordLength = 10;
+    image = Image({{0x41AA, Be16(3)}}, {0x0139, 0xE010}, 10);
     EXPECT_TRUE(Open(image.Header()));
     image.recordLength = 9;
     EXPECT_FALSE(Open(image.Header()));
     // Header values past the header length, and a 32768-byte text.
-    StdImage values = With({{0x4140, Be16(1)}, {0x4141, Be16(2)}, {0x4193, Be16(3)}});
+    StdImage values = Image({{0x4140, Be16(1)}, {0x4141, Be16(2)}, {0x4193, Be16(3)}});
     values.headerLength = int(values.Header().size()) - 3;
     EXPECT_FALSE(Open(values.Header()));
-    EXPECT_FALSE(Open(With({{0xFF01, Bytes(100, 'a')}}).Header()));
+    EXPECT_FALSE(Open(Image({{0xFF01, Bytes(100, 'a')}}).Header()));
 }
 
 TEST_F(StdHeader, NeverOpenedOrFailedFileAnswersEmptyAndCreatesNothing)

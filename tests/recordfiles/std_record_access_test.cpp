@@ -1,7 +1,5 @@
-#include "platform/file_system_calls.h"
 #include "tests/recordfiles/std_file_fixture.h"
 
-#include <cerrno>
 #include <tuple>
 
 using namespace recordtest;
@@ -10,33 +8,7 @@ namespace {
 
 XCTime Time(int hour, int minute) { return At(2021, 3, 1, hour, minute); }
 
-class StdRecords : public StdFileTest {
-protected:
-    void Create(const StdImage& image, const Bytes& records = {})
-    {
-        headerSize_ = image.Header().size();
-        ASSERT_TRUE(Open(Concat({image.Header(), records})));
-    }
-    // Sets the time stamp and the second variable (the sample interval of the default image).
-    bool Append(const XCTime& t, double second = 0)
-    {
-        Set(0, t.ToDouble());
-        Set(1, second);
-        return file_.AppendRecord();
-    }
-    // Makes the `n`th write call fail once.
-    static void FailWrite(int n)
-    {
-        static int writes;
-        writes = -n;
-        platform::FileSystem().write = [](int fd, const void* buffer, size_t count) -> ssize_t {
-            return ++writes != 0 ? platform::RealFileSystem().write(fd, buffer, count) : (errno = EIO, -1);
-        };
-    }
-    void TearDown() override { platform::FileSystem() = platform::RealFileSystem(); }
-
-    size_t headerSize_ = 0;
-};
+using StdRecords = StdFileTest;
 
 struct FixedBlob : XCStdBlobSource {
     int GetSize() override { return 3; }
@@ -46,47 +18,39 @@ struct FixedBlob : XCStdBlobSource {
         firstScale = scales[0];
         return true;
     }
-    double firstScale = -1;
+    inline static double firstScale = -1;
 };
 
 }  // namespace
 
 TEST_F(StdRecords, AppendedRecordsAndBlobsReopenWithTheirCountAndTimes)
 {
-    Create(TimedImage());
+    ASSERT_TRUE(Open(TimedImage().Header()));
     EXPECT_TRUE(file_.AppendRecord());  // nothing set: nothing written
-    EXPECT_EQ(Data().size(), headerSize_);
+    EXPECT_EQ(Data(), TimedImage().Header());
     for (int minute : {0, 15, 30})
         ASSERT_TRUE(Append(Time(10, minute)));
     const Bytes data = Data();
-    ASSERT_EQ(data.size(), headerSize_ + 3 * 7);
     // With the index that the appends wrote, and with one rebuilt from the data (stamps and checks).
     for (bool rebuilt : {false, true}) {
         ASSERT_TRUE(Reopen(true, rebuilt));
-        EXPECT_EQ(file_.GetRecordCount(), 3);
-        EXPECT_EQ(*file_.GetFirstTime(), Time(10, 0));
-        EXPECT_EQ(*file_.GetLastTime(), Time(10, 30));
+        EXPECT_EQ(Span(), std::make_tuple(3, Time(10, 0), Time(10, 30)));
     }
     EXPECT_FALSE(Append(Time(11, 0)));  // read-only
     EXPECT_EQ(Data(), data);
     // A time stamp of one byte (then the check byte) is never read past the record.
-    StdImage narrow = TimedImage({}, 0);
-    narrow.recordCodes = {0x3139};
-    narrow.recordLength = 2;
-    Create(narrow, narrow.Record({7}));
+    const StdImage narrow = Image({}, {0x3139}, 2);
+    ASSERT_TRUE(Open(Concat({narrow.Header(), narrow.Record({7})})));
     EXPECT_EQ(file_.GetRecordCount(), 0);
     Set(0, 5);
     EXPECT_FALSE(file_.AppendRecord());
     // Blobs follow their records, and the rebuild skips them.
-    StdImage image = TimedImage({0x4380});  // blob length
-    image.headerVariables.push_back({0x31E9, Bytes{1}});
-    Create(image);
-    auto blob = std::make_unique<FixedBlob>();
-    const FixedBlob& source = *blob;
-    file_.SetBlobSource(std::move(blob));
+    const StdImage image = Image({{0x412C, Be16(15)}, {0x31E9, Bytes{1}}}, {0x0139, 0x4380}, 7);  // blob length
+    ASSERT_TRUE(Open(image.Header()));
+    file_.SetBlobSource(std::make_unique<FixedBlob>());
     ASSERT_TRUE(Append(Time(10, 0)));
     ASSERT_TRUE(Append(Time(10, 1)));
-    EXPECT_EQ(source.firstScale, 0.0);  // U(418), which this header leaves unset
+    EXPECT_EQ(FixedBlob::firstScale, 0.0);  // U(418), which this header leaves unset
     const Bytes withBlobs = Data();
     EXPECT_EQ(Bytes(withBlobs.end() - 10, withBlobs.end()),
               Concat({image.Record(Concat({Be32(Packed(6, 3, 1, 10, 1)), Be16(3)})), Bytes(3, 'b')}));
@@ -98,10 +62,11 @@ TEST_F(StdRecords, AppendedRecordsAndBlobsReopenWithTheirCountAndTimes)
 
 TEST_F(StdRecords, DuplicateKeysRefusedAndKeysTakeTheKindAndSampleInterval)
 {
-    Create(TimedImage({0x41DA, 0x4156}, 4));  // with a kind
+    const StdImage kinds = TimedImage({0x41DA, 0x4156}, 4);  // with a kind
+    ASSERT_TRUE(Open(kinds.Header()));
     ASSERT_TRUE(Append(Time(10, 0), 60));
     EXPECT_FALSE(Append(Time(10, 0), 60));
-    EXPECT_EQ(Data().size(), headerSize_ + 9);
+    EXPECT_EQ(Data().size(), kinds.Header().size() + 9);
     Set(2, 0x2000);  // another kind makes another key
     EXPECT_TRUE(file_.AppendRecord());
     EXPECT_EQ(file_.GetRecordCount(), 2);
@@ -116,7 +81,7 @@ TEST_F(StdRecords, DuplicateKeysRefusedAndKeysTakeTheKindAndSampleInterval)
         {{0x416A, 0x4157}, 10, 50, 0, 1000},   {{0x416A, 0x4157}, 10, 0, 0, 0},
         {{0x41DA, 0x43D0}, 900, 1.5, 0, 900}};
     for (const auto& [codes, first, second, kind, interval] : cases) {
-        Create(TimedImage(codes, 4));
+        ASSERT_TRUE(Open(TimedImage(codes, 4).Header()));
         Set(1, first);
         Set(2, second);
         EXPECT_EQ(file_.GetRecordKind(), kind) << first;
@@ -131,7 +96,7 @@ TEST_F(StdRecords, DeleteRangeRemovesFromFromUpToToOrRefusesWithoutChange)
     Bytes records;
     for (int minute : {0, 10, 20, 30})
         records = Concat({records, image.Record(Be32(Packed(6, 3, 1, 10, minute)))});
-    Create(image, records);
+    ASSERT_TRUE(Open(Concat({image.Header(), records})));
     Bytes data = Data();
     EXPECT_FALSE(file_.DeleteRange(XCTime(), Time(10, 10)));
     EXPECT_FALSE(file_.DeleteRange(Time(10, 0), XCTime()));
@@ -153,23 +118,21 @@ TEST_F(StdRecords, DeleteRangeRemovesFromFromUpToToOrRefusesWithoutChange)
     // One record placed for both ends is itself deleted.
     ASSERT_TRUE(Reopen(false, true));
     ASSERT_TRUE(file_.DeleteRange(Time(10, 10), Time(10, 10)));
-    data.erase(data.begin() + std::ptrdiff_t(headerSize_) + 7, data.begin() + std::ptrdiff_t(headerSize_) + 14);
+    data.erase(data.end() - 21, data.end() - 14);
     EXPECT_EQ(Data(), data);
     EXPECT_EQ(file_.GetRecordCount(), 3);
     // The last record stays: only the index is rebuilt.
     ASSERT_TRUE(file_.DeleteRange(Time(10, 30), Time(10, 30)));
     EXPECT_EQ(Data(), data);
     ASSERT_TRUE(file_.DeleteRange(Time(10, 0), Time(10, 20)));
-    EXPECT_EQ(Data().size(), headerSize_ + 14);
+    EXPECT_EQ(Data().size(), image.Header().size() + 14);
     ASSERT_TRUE(Reopen(false, true));
-    EXPECT_EQ(file_.GetRecordCount(), 2);
-    EXPECT_EQ(*file_.GetFirstTime(), Time(10, 20));
-    EXPECT_EQ(*file_.GetLastTime(), Time(10, 30));
+    EXPECT_EQ(Span(), std::make_tuple(2, Time(10, 20), Time(10, 30)));
 }
 
 TEST_F(StdRecords, FailedWritesLeaveDataAndIndexInStep)
 {
-    Create(TimedImage());
+    ASSERT_TRUE(Open(TimedImage().Header()));
     for (int minute = 0; minute < 900; ++minute)
         ASSERT_TRUE(Append(Time(minute / 60, minute % 60)));
     // A failed record write (the index entry is written first) takes its entry back.
@@ -184,6 +147,5 @@ TEST_F(StdRecords, FailedWritesLeaveDataAndIndexInStep)
     // A range deletion failing after the first block has moved rebuilds the index all the same.
     FailWrite(2);
     EXPECT_FALSE(file_.DeleteRange(Time(0, 0), Time(5, 0)));
-    ASSERT_TRUE(file_.IsOpen());
     EXPECT_EQ(*file_.GetFirstTime(), Time(5, 0));
 }

@@ -24,8 +24,6 @@ Bytes Encoded(uint16_t code, const XCValue& value)
     return bytes;
 }
 
-Bytes Encoded(uint16_t code, double number) { return Encoded(code, Number(number)); }
-
 }  // namespace
 
 TEST(StdValueCodec, FieldSizesAndNumbers)
@@ -53,16 +51,16 @@ TEST(StdValueCodec, FieldSizesAndNumbers)
     EXPECT_EQ(Decoded(0x6001, {0x01, 0x00, 0x00, 0x01}), 16777216.0);  // through single precision
     const Bytes fiveAndAHalf = {0, 0, 0, 5, 0, 0, 0x01, 0xF4};
     EXPECT_EQ(Decoded(0x8001, fiveAndAHalf), 5.5);
-    EXPECT_EQ(Encoded(0x8001, 5.5), fiveAndAHalf);
-    EXPECT_EQ(Encoded(0x8001, -1.25), (Bytes{0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0x06}));
-    EXPECT_EQ(Decoded(0x8001, Encoded(0x8001, -1.25)), -1.25);
+    EXPECT_EQ(Encoded(0x8001, Number(5.5)), fiveAndAHalf);
+    EXPECT_EQ(Encoded(0x8001, Number(-1.25)), (Bytes{0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0x06}));
+    EXPECT_EQ(Decoded(0x8001, Encoded(0x8001, Number(-1.25))), -1.25);
     // The double is the one little-endian field.
-    EXPECT_EQ(Encoded(0x7001, 1.0), (Bytes{0, 0, 0, 0, 0, 0, 0xF0, 0x3F}));
-    EXPECT_EQ(Decoded(0x7001, Encoded(0x7001, -123.456)), -123.456);
+    EXPECT_EQ(Encoded(0x7001, Number(1.0)), (Bytes{0, 0, 0, 0, 0, 0, 0xF0, 0x3F}));
+    EXPECT_EQ(Decoded(0x7001, Encoded(0x7001, Number(-123.456))), -123.456);
     // Out of range: the low bits; beyond 32 bits and NaN truncate to -2^31 first.
-    EXPECT_EQ(Encoded(0x4001, 70000), (Bytes{0x11, 0x70}));
-    EXPECT_EQ(Encoded(0x4001, 1e10), (Bytes{0x00, 0x00}));
-    EXPECT_EQ(Encoded(0x0001, std::nan("")), (Bytes{0x80, 0x00, 0x00, 0x00}));
+    EXPECT_EQ(Encoded(0x4001, Number(70000)), (Bytes{0x11, 0x70}));
+    EXPECT_EQ(Encoded(0x4001, Number(1e10)), (Bytes{0x00, 0x00}));
+    EXPECT_EQ(Encoded(0x0001, Number(std::nan(""))), (Bytes{0x80, 0x00, 0x00, 0x00}));
 }
 
 TEST(StdValueCodec, TextsAndArrays)
@@ -76,7 +74,7 @@ TEST(StdValueCodec, TextsAndArrays)
     EXPECT_EQ(Encoded(0xF201, text), (Bytes{0xC3, 0xA9, 0, 0}));
     EXPECT_EQ(std::u16string(DecodedValue(0xF201, {0xC3, 0xA9, 0, 'x'}).GetWideString()->GetData()), u"\u00E9");
     EXPECT_EQ(Encoded(0xF001, text), (Bytes{0xC3}));  // cut inside the character
-    EXPECT_EQ(Encoded(0xF201, 42.0), (Bytes{0, 0, 0, 0}));
+    EXPECT_EQ(Encoded(0xF201, Number(42.0)), (Bytes{0, 0, 0, 0}));
     // Arrays travel through FO payloads.
     XCValueComplexFO two;
     two.values = {-2.0, 300.7};
@@ -93,35 +91,24 @@ TEST(StdValueCodec, TextsAndArrays)
     // Without a size exponent the caller's count decides: a header's 0 gives an empty array.
     out = DecodedValue(0xE001, field);
     EXPECT_TRUE(static_cast<const XCValueComplexFO*>(out.GetComplex())->values.empty());
-    EXPECT_EQ(Encoded(0xE201, 5.0), (Bytes{0, 0, 0, 0}));  // no FO payload: zeros
+    EXPECT_EQ(Encoded(0xE201, Number(5.0)), (Bytes{0, 0, 0, 0}));  // no FO payload: zeros
 }
 
 // Record values are scaled by id with the header's unit scales.
-class StdScaledValues : public StdFileTest {
-protected:
-    double SetAndGet(int index, double number)
-    {
-        XCValue value;
-        Set(index, number);
-        file_.GetValue(index, value);
-        return value.GetDouble();
-    }
-};
+using StdScaledValues = StdFileTest;
 
 TEST_F(StdScaledValues, WrapFixedFactorAndFallbackScales)
 {
     // Time stamp, 40 (wrapping U(495)), 1774 (U(418), else U(4039), else 1), 63 (fixed 0.01).
     ASSERT_TRUE(Open(TimedImage({0x4028, 0x46EE, 0x003F}, 8).Header()));
     // Raw 150 at 0.01 is 1.5, which wraps to -0.5; -0.5 is stored as -50.
-    EXPECT_DOUBLE_EQ(SetAndGet(1, 1.5), -0.5);
-    EXPECT_DOUBLE_EQ(SetAndGet(1, -0.5), -0.5);
+    EXPECT_DOUBLE_EQ(Set(1, 1.5), -0.5);
+    EXPECT_DOUBLE_EQ(Set(1, -0.5), -0.5);
     // 1.23 / 0.01 would truncate to 122; the fixed factor is undone by * 100.
-    EXPECT_DOUBLE_EQ(SetAndGet(3, 1.23), 1.23);
+    EXPECT_DOUBLE_EQ(Set(3, 1.23), 1.23);
     ASSERT_TRUE(file_.AppendRecord());
     const Bytes data = Data();
     EXPECT_EQ(Bytes(data.end() - 13, data.end() - 1), Concat({Be32(0), Be16(uint16_t(-50)), Be16(0), Be32(123)}));
-    EXPECT_EQ(SetAndGet(2, 1234), 1234.0);  // U(418) and U(4039) both unset
-    XCValue out;
-    file_.GetValue(4, out);  // one past the last variable
-    EXPECT_EQ(out.GetDouble(), 0.0);
+    EXPECT_EQ(Set(2, 1234), 1234.0);  // U(418) and U(4039) both unset
+    EXPECT_EQ(Set(4, 7), 0.0);        // one past the last variable: neither set nor read
 }
