@@ -7,13 +7,12 @@
 TEST(XCValueComplex, ResetAndAssignmentRestoreTheEmptyStatesThatAreNotZero)
 {
     XCValueComplexCCL ccl;
-    ccl.value = 1.0;
     ccl.text.push_back(u'x');
     ccl.begin = {0, 9};
     ccl.number3 = 0.0;
     ccl.code = 0;
     ccl.Reset();
-    EXPECT_TRUE(ccl.value == 0.0 && ccl.begin.first == 0xFFFFFFFFu && ccl.number3 == -1.0 && ccl.code == 0xFFFFFFFFu);
+    EXPECT_TRUE(ccl.begin.first == 0xFFFFFFFFu && ccl.number3 == -1.0 && ccl.code == 0xFFFFFFFFu);
     EXPECT_EQ(ccl.text, u"") << "a valid empty text, not none";
     XCValueComplexInterval interval;
     interval.end = {5, 6};
