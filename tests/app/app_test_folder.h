@@ -1,9 +1,11 @@
 #pragma once
+#include "app/main_dialog.h"
 #include "app/res/program_resources.h"
 #include "app/resource_ids.h"
 #include "foundation/string_table_file.h"
 #include "platform/ui/headless_backend.h"
 #include "platform/ui/ui_constants.h"
+#include "tests/support/simulated_recorder.h"
 #include "tests/support/temporary_folder.h"
 #include "tests/support/temporary_ports_folder.h"
 
@@ -13,6 +15,7 @@
 #include <ctime>
 #include <fstream>
 #include <map>
+#include <memory>
 #include <sstream>
 #include <tuple>
 #include <unistd.h>
@@ -71,10 +74,25 @@ protected:
         return std::u16string(text.GetData(), static_cast<size_t>(text.GetLength()));
     }
     std::u16string LastMessage() const { return ui_.MessageBoxes().empty() ? u"" : ui_.MessageBoxes().back().text; }
+    // A recorder on COM3, and a configuration that selects it.
+    void StartRecorder(const std::vector<std::string>& arguments)
+    {
+        recorder_ = std::make_unique<SimulatedRecorder>(arguments, ports_.LinkPath(3));
+        ASSERT_TRUE(recorder_->IsReady());
+        WriteFile("default.xcfg", "<?xml version=\"1.0\" encoding=\"UTF-8\"?><config><port>3</port></config>");
+    }
+    // The main window until the steps queued for it have run.
+    void RunMainWindow()
+    {
+        ui_.CloseWindow();
+        CKestrovaneDlg().DoModal();
+        EXPECT_EQ(ui_.Failure(), "");
+    }
 
     TemporaryPortsFolder ports_;
     platform::ui::HeadlessBackend ui_;
     std::string folder_;
+    std::unique_ptr<SimulatedRecorder> recorder_;
 };
 
 // What a running dialog shows.

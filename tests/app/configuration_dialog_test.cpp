@@ -1,6 +1,5 @@
 #include "app/configuration_dialog.h"
 
-#include "app/main_dialog.h"
 #include "app/text_ids.h"
 #include "tests/app/app_test_folder.h"
 #include "tests/support/modbus_frames.h"
@@ -126,16 +125,13 @@ TEST_F(ConfigurationDialog, WritesOnlyWhatDiffersAndNamesEachFailure)
 TEST_F(ConfigurationDialog, ParametersButtonReadsTheRecorderAgainAfterOkOnly)
 {
     // Escape, then the memory reset alone.
-    SimulatedRecorder recorder({}, ports_.LinkPath(3));
-    WriteFile("default.xcfg", "<?xml version=\"1.0\" encoding=\"UTF-8\"?><config><port>3</port></config>");
+    StartRecorder({});
     ui_.Click(IDC_PARAMETERS);
     ui_.PressEscape();
     ui_.Click(IDC_PARAMETERS);
     ui_.Click(IDC_CONFIG_RESET_MEMORY);
     ui_.Click(IDOK);
-    ui_.CloseWindow();
-    CKestrovaneDlg().DoModal();
-    EXPECT_EQ(ui_.Failure(), "");
+    RunMainWindow();
     const Bytes readOut = testsupport::ReadRequest(3, 0, 67);
-    EXPECT_EQ(recorder.Requests(), (Requests{readOut, kRead, kRead, WriteRequest(18, {0}), readOut}));
+    EXPECT_EQ(recorder_->Requests(), (Requests{readOut, kRead, kRead, WriteRequest(18, {0}), readOut}));
 }

@@ -3,11 +3,9 @@
 #include "app/text_ids.h"
 #include "platform/file_system_calls.h"
 #include "tests/app/app_test_folder.h"
-#include "tests/support/simulated_recorder.h"
 
 #include <cerrno>
 #include <cstdlib>
-#include <memory>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -23,11 +21,6 @@ protected:
         unsetenv("TZ");
         tzset();
         AppTestFolder::TearDown();
-    }
-    void StartRecorder(std::vector<std::string> arguments)
-    {
-        recorder_ = std::make_unique<SimulatedRecorder>(arguments, ports_.LinkPath(3));
-        ASSERT_TRUE(recorder_->IsReady());
     }
     // One download that ends with a message; the text shown.
     std::u16string Run(bool logs = true, bool events = true, const std::u16string& folder = u"")
@@ -57,8 +50,6 @@ protected:
         }
         return walk;
     }
-
-    std::unique_ptr<SimulatedRecorder> recorder_;
 };
 
 std::vector<std::string> Memory(const char* pages, const char* size, int sp, int so, int ep, int eo)
@@ -88,7 +79,6 @@ TEST_F(Download, WalksTheRingFromTheOldestToTheNewestRecord)
         StartRecorder(memory);
         EXPECT_EQ(Run(), Text(kTextDownloadComplete));
         EXPECT_EQ(Walk(), walk);
-        EXPECT_EQ(ReadFile(CsvName("logs")), "");
     }
     // Each pointer check (pages, then pointers), then a count beyond the memory: nothing read, no
     // file made.
