@@ -20,6 +20,29 @@
 #include <tuple>
 #include <unistd.h>
 
+// What a running dialog shows.
+struct Screen {
+    std::u16string title;
+    std::map<int, std::u16string> text;
+    std::map<int, bool> enabled;
+    int selection = -2;
+
+    static Screen Of(platform::ui::Dialog& dialog, int listId = 0)
+    {
+        Screen screen;
+        screen.title = dialog.GetWindowText();
+        for (const platform::ui::ControlTemplate& control : dialog.Layout().controls) {
+            screen.text[control.id] = dialog.GetDlgItem(control.id).GetWindowText();
+            screen.enabled[control.id] = dialog.GetDlgItem(control.id).IsWindowEnabled();
+        }
+        if (listId)
+            screen.selection = dialog.GetDlgItem(listId).GetCurSel();
+        return screen;
+    }
+    // The status line and whether the two buttons that need a read-out are on.
+    std::tuple<std::u16string, bool, bool> Status() { return {text[IDC_STATUS], enabled[IDC_PARAMETERS], enabled[IDC_DOWNLOAD]}; }
+};
+
 // A dialog test: its own current directory (where default.xcfg lives) and ports folder, the
 // English texts and the headless user interface.
 class AppTestFolder : public testing::Test {
@@ -73,6 +96,7 @@ protected:
         g_StringTable.GetString(text, id);
         return std::u16string(text.GetData(), static_cast<size_t>(text.GetLength()));
     }
+    void Capture(Screen& screen) { ui_.Call([&screen](platform::ui::Dialog& dialog) { screen = Screen::Of(dialog, IDC_PORT); }); }
     std::u16string LastMessage() const { return ui_.MessageBoxes().empty() ? u"" : ui_.MessageBoxes().back().text; }
     // A recorder on COM3, and a configuration that selects it.
     void StartRecorder(const std::vector<std::string>& arguments)
@@ -93,27 +117,4 @@ protected:
     platform::ui::HeadlessBackend ui_;
     std::string folder_;
     std::unique_ptr<SimulatedRecorder> recorder_;
-};
-
-// What a running dialog shows.
-struct Screen {
-    std::u16string title;
-    std::map<int, std::u16string> text;
-    std::map<int, bool> enabled;
-    int selection = -2;
-
-    static Screen Of(platform::ui::Dialog& dialog, int listId = 0)
-    {
-        Screen screen;
-        screen.title = dialog.GetWindowText();
-        for (const platform::ui::ControlTemplate& control : dialog.Layout().controls) {
-            screen.text[control.id] = dialog.GetDlgItem(control.id).GetWindowText();
-            screen.enabled[control.id] = dialog.GetDlgItem(control.id).IsWindowEnabled();
-        }
-        if (listId)
-            screen.selection = dialog.GetDlgItem(listId).GetCurSel();
-        return screen;
-    }
-    // The status line and whether the two buttons that need a read-out are on.
-    std::tuple<std::u16string, bool, bool> Status() { return {text[IDC_STATUS], enabled[IDC_PARAMETERS], enabled[IDC_DOWNLOAD]}; }
 };

@@ -18,8 +18,6 @@ protected:
     void TearDown() override
     {
         platform::FileSystem() = platform::RealFileSystem();
-        unsetenv("TZ");
-        tzset();
         AppTestFolder::TearDown();
     }
     // One download that ends with a message; the text shown.

@@ -5,6 +5,7 @@
 #include "devicelink/rs_device_connection.h"
 #include "tests/app/app_test_folder.h"
 #include "tests/platform/ui/ico_file.h"
+#include "tests/support/modbus_frames.h"
 
 #include <clocale>
 #include <sys/stat.h>
@@ -26,17 +27,8 @@ const std::pair<int, std::u16string> kShown[] = {
 
 std::string Battery(double volts) { return "62=" + std::to_string(static_cast<unsigned>(volts * 6553.6)); }
 
-class MainDialog : public AppTestFolder {
-protected:
-    void Capture(Screen& screen) { ui_.Call([&screen](Dialog& dialog) { screen = Screen::Of(dialog, IDC_PORT); }); }
-    std::vector<std::string> Requests() const
-    {
-        std::vector<std::string> requests;
-        for (const auto& request : recorder_->Requests())
-            requests.emplace_back(request.begin(), request.end());
-        return requests;
-    }
-};
+using MainDialog = AppTestFolder;
+using testsupport::Bytes;
 
 std::string Configuration(const std::string& port)
 {
@@ -44,7 +36,7 @@ std::string Configuration(const std::string& port)
            "</port></config>";
 }
 
-const std::string kReadOut("\x01\x03\x00\x00\x00\x43\x04\x3B", 8);
+const Bytes kReadOut = testsupport::ReadRequest(3, 0, 67);
 
 }  // namespace
 
@@ -71,7 +63,7 @@ TEST_F(MainDialog, ReadOutShowsEveryValueInItsFormatWhateverTheLocaleAndEveryFai
     EXPECT_EQ(screen.text[IDC_PARTIAL_TIME_LABEL], Text(kTextTime) + u" (s)");
     EXPECT_EQ(screen.Status(), std::make_tuple(std::u16string(), true, true));
     EXPECT_EQ(screens[5].text, screen.text);
-    EXPECT_EQ(Requests(), std::vector<std::string>(6, kReadOut));
+    EXPECT_EQ(recorder_->Requests(), std::vector<Bytes>(6, kReadOut));
     for (size_t i : {1, 2, 3, 4, 6})
         EXPECT_EQ(screens[i].Status(), std::make_tuple(Text(i < 6 ? kTextCommunicationError : kTextPortNotOpened), false, false)) << i;
     for (const auto& [id, text] : kShown) {
@@ -111,11 +103,11 @@ TEST_F(MainDialog, UnsetClockOffersTheFactorySettings)
     ASSERT_EQ(ui_.MessageBoxes().size(), 1u);
     EXPECT_EQ(ui_.MessageBoxes()[0].text, Text(kTextRestoreFactorySettings));
     EXPECT_EQ(ui_.MessageBoxes()[0].type, MB_YESNO | MB_ICONEXCLAMATION);
-    const std::vector<std::string> requests = Requests();
+    const std::vector<Bytes> requests = recorder_->Requests();
     ASSERT_EQ(requests.size(), 4u);
-    EXPECT_EQ(requests, (std::vector<std::string>{kReadOut, "#DEFAULT", requests[2], kReadOut}));
-    ASSERT_EQ(requests[2].substr(0, 7), std::string("\x01\x10\x00\x10\x00\x02\x04", 7));
-    const XCTime written = DecodeRecorderClock(ReplyDoubleRegister(reinterpret_cast<const uint8_t*>(requests[2].data()) + 4, 0, 0));
+    EXPECT_EQ(requests, (std::vector<Bytes>{kReadOut, {'#', 'D', 'E', 'F', 'A', 'U', 'L', 'T'}, requests[2], kReadOut}));
+    ASSERT_EQ(Bytes(requests[2].begin(), requests[2].begin() + 7), (Bytes{1, 16, 0, 16, 0, 2, 4}));
+    const XCTime written = DecodeRecorderClock(ReplyDoubleRegister(requests[2].data() + 4, 0, 0));
     EXPECT_TRUE(written.GetSeconds() >= before.GetSeconds() && written.GetSeconds() <= after.GetSeconds());
 
     // No, or a command that fails: only the first read, and its values shown without a message.
@@ -126,7 +118,7 @@ TEST_F(MainDialog, UnsetClockOffersTheFactorySettings)
         Screen screen;
         Capture(screen);
         RunMainWindow();
-        EXPECT_EQ(Requests().size(), answer == IDNO ? 1u : 2u);
+        EXPECT_EQ(recorder_->Requests().size(), answer == IDNO ? 1u : 2u);
         EXPECT_EQ(screen.text[IDC_PRODUCT], u"21");
         EXPECT_EQ(screen.text[IDC_STATUS], u"");
     }

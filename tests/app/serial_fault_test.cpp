@@ -63,7 +63,7 @@ TEST_F(SerialFault, EveryActionEndsInTimeWithACommunicationErrorAndTheNextOneWor
             LetALateReplyPass(fault);
         });
         ui_.Select(IDC_PORT, kPort - 1);
-        ui_.Call([&next](Dialog& dialog) { next = Screen::Of(dialog); });
+        Capture(next);
         RunMainWindow();
         EXPECT_EQ(failed.Status(), std::make_tuple(error, false, false));
         EXPECT_EQ(next.Status(), std::make_tuple(std::u16string(), true, true));
