@@ -14,9 +14,9 @@
 #include <algorithm>
 #include <ctime>
 #include <fstream>
+#include <iterator>
 #include <map>
 #include <memory>
-#include <sstream>
 #include <tuple>
 #include <unistd.h>
 
@@ -65,9 +65,8 @@ protected:
     }
     std::string ReadFile(const std::string& name)
     {
-        std::stringstream text;
-        text << std::ifstream(folder_ + "/" + name, std::ios::binary).rdbuf();
-        return text.str();
+        std::ifstream file(folder_ + "/" + name, std::ios::binary);
+        return {std::istreambuf_iterator<char>(file), {}};
     }
     // The name a download gives today's CSV file of `kind` ("logs" or "events"), and its lines.
     static std::string CsvName(const char* kind)

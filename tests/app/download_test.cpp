@@ -20,13 +20,11 @@ protected:
         platform::FileSystem() = platform::RealFileSystem();
         AppTestFolder::TearDown();
     }
-    // One download that ends with a message; the text shown.
-    std::u16string Run(bool logs = true, bool events = true, const std::u16string& folder = u"")
+    // One download, of the events alone unless `logs`, that ends with a message; the text shown.
+    std::u16string Run(bool logs = true, const std::u16string& folder = u"")
     {
         if (!logs)
             ui_.Click(IDC_DOWNLOAD_LOGS);
-        if (!events)
-            ui_.Click(IDC_DOWNLOAD_EVENTS);
         StartDownload(folder);
         ui_.WaitForEnd();
         ui_.AnswerMessageBox(IDOK);
@@ -112,7 +110,7 @@ TEST_F(Download, WritesEachRecordAsOneCsvLineInLocalTime)
     EXPECT_EQ(ReadFile(CsvName("events")), "05/03/2017 15:07:09,Ca\xED" "da\r\n");
     // Without logs the record with both bits is an event.
     StartRecorder(memory);
-    Run(false, true);
+    Run(false);
     EXPECT_EQ(ReadFile(CsvName("events")), "05/03/2017 15:07:09,Ca\xED" "da\r\n05/03/2017 15:07:09,Evento 1\r\n");
 }
 
@@ -130,7 +128,7 @@ TEST_F(Download, EveryFailureEndsWithItsMessageAndTheLinesWrittenSoFar)
     ASSERT_EQ(rmdir(Path("events").c_str()), 0);
     platform::FileSystem().write = [](int, const void*, size_t) -> ssize_t { return errno = ENOSPC, -1; };
     EXPECT_EQ(Run(), Text(kTextLogsFileNotWritten));
-    EXPECT_EQ(Run(false, true), Text(kTextEventsFileNotWritten));
+    EXPECT_EQ(Run(false), Text(kTextEventsFileNotWritten));
     platform::FileSystem() = platform::RealFileSystem();
     platform::FileSystem().close = [](int fd) { return platform::RealFileSystem().close(fd), errno = EIO, -1; };
     EXPECT_EQ(Run(), Text(kTextLogsFileNotWritten));
@@ -138,7 +136,7 @@ TEST_F(Download, EveryFailureEndsWithItsMessageAndTheLinesWrittenSoFar)
 
     // 242 units pass the browser's rule but leave no room for the names; 243 are refused at once.
     const std::u16string folder242 = u"/" + std::u16string(241, u'd');
-    EXPECT_EQ(Run(true, true, folder242), Text(kTextLogsFileNotCreated));
+    EXPECT_EQ(Run(true, folder242), Text(kTextLogsFileNotCreated));
     ui_.Click(IDC_DOWNLOAD_BROWSE);
     ui_.ChooseFolder(folder242 + u"d");
     ui_.AnswerMessageBox(IDOK);
@@ -149,7 +147,7 @@ TEST_F(Download, EveryFailureEndsWithItsMessageAndTheLinesWrittenSoFar)
     // A folder name beyond 8 bits is not cut into another folder's name.
     const std::u16string wide = std::u16string(folder_.begin(), folder_.end()) + u"/\u0164";
     ASSERT_EQ(mkdir((folder_ + "/d").c_str(), 0700), 0);
-    EXPECT_EQ(Run(false, true, wide), Text(kTextEventsFileNotCreated));
+    EXPECT_EQ(Run(false, wide), Text(kTextEventsFileNotCreated));
     EXPECT_FALSE(Exists("d/events"));
 
     // Cancel during the first request: its 60 lines, no message, and the dialog stays for another OK.
