@@ -58,6 +58,17 @@ std::vector<std::string> Memory(const char* pages, const char* size, int sp, int
 
 TEST_F(Download, WalksTheRingFromTheOldestToTheNewestRecord)
 {
+    // Each pointer check (pages, then pointers), then a count beyond the memory: nothing read, no
+    // file made.
+    const int bad[][5] = {{4, 0, 0, 1, 0}, {4, 5, 0, 1, 0},  {4, 1, 0, 0, 0}, {4, 1, 0, 5, 0},
+                          {4, 1, 61, 1, 0}, {4, 1, 0, 2, 61}, {1, 1, 0, 1, 60}};
+    for (const auto& b : bad) {
+        StartRecorder(Memory(std::to_string(b[0]).c_str(), "60", b[1], b[2], b[3], b[4]));
+        EXPECT_EQ(Run(), Text(kTextBadMemoryPointers));
+        EXPECT_EQ(recorder_->Requests().size(), 3u);
+    }
+    EXPECT_FALSE(Exists("logs") || Exists("events"));
+
     const std::pair<std::vector<std::string>, std::string> cases[] = {
         // Wrapped: the start pointer lies after the end pointer in the same page.
         {Memory("4", "60", 2, 18, 2, 17), " S2 R18:42 S3 R0:60 S4 R0:60 S1 R0:60 S2 R0:18"},
@@ -76,18 +87,6 @@ TEST_F(Download, WalksTheRingFromTheOldestToTheNewestRecord)
         EXPECT_EQ(Run(), Text(kTextDownloadComplete));
         EXPECT_EQ(Walk(), walk);
     }
-    // Each pointer check (pages, then pointers), then a count beyond the memory: nothing read, no
-    // file made.
-    std::remove(Path("logs").c_str());
-    std::remove(Path("events").c_str());
-    const int bad[][5] = {{4, 0, 0, 1, 0}, {4, 5, 0, 1, 0},  {4, 1, 0, 0, 0}, {4, 1, 0, 5, 0},
-                          {4, 1, 61, 1, 0}, {4, 1, 0, 2, 61}, {1, 1, 0, 1, 60}};
-    for (const auto& b : bad) {
-        StartRecorder(Memory(std::to_string(b[0]).c_str(), "60", b[1], b[2], b[3], b[4]));
-        EXPECT_EQ(Run(), Text(kTextBadMemoryPointers));
-        EXPECT_EQ(recorder_->Requests().size(), 3u);
-    }
-    EXPECT_FALSE(Exists("logs") || Exists("events"));
 }
 
 TEST_F(Download, WritesEachRecordAsOneCsvLineInLocalTime)

@@ -100,9 +100,8 @@ TEST_F(MainDialog, UnsetClockOffersTheFactorySettings)
     before.NowUtc();
     RunMainWindow();
     after.NowUtc();
-    ASSERT_EQ(ui_.MessageBoxes().size(), 1u);
-    EXPECT_EQ(ui_.MessageBoxes()[0].text, Text(kTextRestoreFactorySettings));
-    EXPECT_EQ(ui_.MessageBoxes()[0].type, MB_YESNO | MB_ICONEXCLAMATION);
+    EXPECT_EQ(ui_.MessageBoxes().at(0).text, Text(kTextRestoreFactorySettings));
+    EXPECT_EQ(ui_.MessageBoxes().at(0).type, MB_YESNO | MB_ICONEXCLAMATION);
     const std::vector<Bytes> requests = recorder_->Requests();
     ASSERT_EQ(requests.size(), 4u);
     EXPECT_EQ(requests, (std::vector<Bytes>{kReadOut, {'#', 'D', 'E', 'F', 'A', 'U', 'L', 'T'}, requests[2], kReadOut}));
