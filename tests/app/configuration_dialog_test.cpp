@@ -3,7 +3,6 @@
 #include "app/text_ids.h"
 #include "tests/app/app_test_folder.h"
 #include "tests/support/modbus_frames.h"
-#include "tests/support/simulated_recorder.h"
 
 using namespace platform::ui;
 using testsupport::Bytes;
@@ -33,10 +32,10 @@ protected:
     {
         setenv("TZ", "CET-1CEST,M3.5.0,M10.5.0/3", 1);  // UTC+1, in summer UTC+2
         tzset();
-        SimulatedRecorder recorder(arguments, ports_.LinkPath(3));
+        StartRecorder(arguments);
         EXPECT_EQ(KestrovaneConfigurationDlg(port).DoModal(), result);
         EXPECT_EQ(ui_.Failure(), "");
-        return recorder.Requests();
+        return recorder_->Requests();
     }
 };
 
