@@ -1,4 +1,5 @@
 #pragma once
+#include "app/download_dialog.h"
 #include "app/main_dialog.h"
 #include "app/res/program_resources.h"
 #include "app/resource_ids.h"
@@ -88,6 +89,18 @@ protected:
         ui_.Click(IDC_DOWNLOAD_BROWSE);
         ui_.ChooseFolder(folder.empty() ? std::u16string(folder_.begin(), folder_.end()) : folder);
         ui_.Click(platform::ui::IDOK);
+    }
+    // A download from COM3, of the events alone unless `logs`, that ends with a message; the text shown.
+    std::u16string RunDownload(bool logs = true, const std::u16string& folder = u"")
+    {
+        if (!logs)
+            ui_.Click(IDC_DOWNLOAD_LOGS);
+        StartDownload(folder);
+        ui_.WaitForEnd();
+        ui_.AnswerMessageBox(platform::ui::IDOK);
+        EXPECT_EQ(KestrovaneDownloadDlg(3).DoModal(), platform::ui::IDOK);
+        EXPECT_EQ(ui_.Failure(), "");
+        return LastMessage();
     }
     static std::u16string Text(uint16_t id)
     {

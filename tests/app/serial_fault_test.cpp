@@ -1,6 +1,5 @@
 // Each action that talks to the recorder, against each way a serial line fails in the field.
 #include "app/configuration_dialog.h"
-#include "app/download_dialog.h"
 #include "app/text_ids.h"
 #include "tests/app/app_test_folder.h"
 #include "tests/support/stopwatch.h"
@@ -97,14 +96,10 @@ TEST_F(SerialFault, EveryActionEndsInTimeWithACommunicationErrorAndTheNextOneWor
         // second, 7 reads it and fails; the first page's lines stay, and the next download gets all.
         StartRecorder(Fault(fault, 7, {"--logs", "70"}));
         for (bool healthy : {false, true}) {
-            StartDownload();
-            ui_.WaitForEnd();
-            ui_.AnswerMessageBox(IDOK);
             Stopwatch watch;
-            EXPECT_EQ(KestrovaneDownloadDlg(kPort).DoModal(), IDOK);
+            EXPECT_EQ(RunDownload(), healthy ? Text(kTextDownloadComplete) : error);
             if (!healthy)
                 ExpectNoHangNoSpin(watch, 5000);
-            EXPECT_EQ(LastMessage(), healthy ? Text(kTextDownloadComplete) : error);
             EXPECT_EQ(CsvLines("logs"), healthy ? 70 : 60);
             EXPECT_EQ(ReadFile(CsvName("events")), "");
             LetALateReplyPass(fault);
