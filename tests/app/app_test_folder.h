@@ -117,12 +117,15 @@ protected:
         ASSERT_TRUE(recorder_->IsReady());
         WriteFile("default.xcfg", "<?xml version=\"1.0\" encoding=\"UTF-8\"?><config><port>3</port></config>");
     }
-    // The main window until the steps queued for it have run.
-    void RunMainWindow()
+    // The main window until the steps queued for it have run; what it showed after them.
+    Screen RunMainWindow()
     {
+        Screen screen;
+        Capture(screen);
         ui_.CloseWindow();
         CKestrovaneDlg().DoModal();
         EXPECT_EQ(ui_.Failure(), "");
+        return screen;
     }
 
     TemporaryPortsFolder ports_;

@@ -132,9 +132,8 @@ TEST_F(Download, EveryFailureEndsWithItsMessageAndTheLinesWrittenSoFar)
     KestrovaneDownloadDlg(3).DoModal();
     EXPECT_EQ(LastMessage(), Text(kTextFolderTooLong));
     // A folder name beyond 8 bits is not cut into another folder's name.
-    const std::u16string wide = std::u16string(folder_.begin(), folder_.end()) + u"/\u0164";
     ASSERT_EQ(mkdir((folder_ + "/d").c_str(), 0700), 0);
-    EXPECT_EQ(RunDownload(false, wide), Text(kTextEventsFileNotCreated));
+    EXPECT_EQ(RunDownload(false, std::u16string(folder_.begin(), folder_.end()) + u"/\u0164"), Text(kTextEventsFileNotCreated));
     EXPECT_FALSE(Exists("d/events"));
 
     // Cancel during the first request: its 60 lines, no message, and the dialog stays for another OK.

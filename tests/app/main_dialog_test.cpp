@@ -82,9 +82,7 @@ TEST_F(MainDialog, ConfigurationFileIsCreatedOrRepairedWithTheDefaults)
                                      Configuration("0"), Configuration("300")}) {
         if (!start.empty())
             WriteFile("default.xcfg", start);
-        Screen screen;
-        Capture(screen);
-        RunMainWindow();
+        Screen screen = RunMainWindow();
         EXPECT_EQ(screen.selection, -1) << start;
         EXPECT_EQ(screen.text[IDC_STATUS], Text(kTextPortNotOpened)) << start;
         EXPECT_EQ(ReadFile("default.xcfg"), Configuration("-1")) << start;
@@ -114,9 +112,7 @@ TEST_F(MainDialog, UnsetClockOffersTheFactorySettings)
     for (int answer : {IDNO, IDYES}) {
         StartRecorder({"--clock", "41420000", "--set", "3=21", "--fault", "garbage:1@2"});
         ui_.AnswerMessageBox(answer);
-        Screen screen;
-        Capture(screen);
-        RunMainWindow();
+        Screen screen = RunMainWindow();
         EXPECT_EQ(recorder_->Requests().size(), answer == IDNO ? 1u : 2u);
         EXPECT_EQ(screen.text[IDC_PRODUCT], u"21");
         EXPECT_EQ(screen.text[IDC_STATUS], u"");

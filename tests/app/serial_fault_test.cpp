@@ -54,7 +54,7 @@ TEST_F(SerialFault, EveryActionEndsInTimeWithACommunicationErrorAndTheNextOneWor
         SCOPED_TRACE(Fault(fault, 1)[1]);
         // The read-out fails; choosing the port again reads it.
         StartRecorder(Fault(fault, 1));
-        Screen failed, next;
+        Screen failed;
         Stopwatch readOutWatch;
         ui_.Call([&](Dialog& dialog) {
             ExpectNoHangNoSpin(readOutWatch, 5000);
@@ -62,8 +62,7 @@ TEST_F(SerialFault, EveryActionEndsInTimeWithACommunicationErrorAndTheNextOneWor
             LetALateReplyPass(fault);
         });
         ui_.Select(IDC_PORT, kPort - 1);
-        Capture(next);
-        RunMainWindow();
+        Screen next = RunMainWindow();
         EXPECT_EQ(failed.Status(), std::make_tuple(error, false, false));
         EXPECT_EQ(next.Status(), std::make_tuple(std::u16string(), true, true));
 
