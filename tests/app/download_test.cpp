@@ -15,11 +15,6 @@ namespace {
 
 class Download : public AppTestFolder {
 protected:
-    void TearDown() override
-    {
-        platform::FileSystem() = platform::RealFileSystem();
-        AppTestFolder::TearDown();
-    }
     std::string Path(const char* kind) const { return folder_ + "/" + CsvName(kind); }
     bool Exists(const char* kind) const { return access(Path(kind).c_str(), F_OK) == 0; }
     // The record walk: "S<page byte>" for a page select, "R<offset>:<count>" for a read of records.

@@ -153,13 +153,11 @@ TEST_F(MainDialog, WeakBatteryWarnsOnceASecondAfterTheWindowOpensThenAtOnce)
 TEST_F(MainDialog, AboutEntryShowsTheProductNameWithItsAmpersand)
 {
     WriteFile("default.xcfg", kDeclaration + "<config><productName>Volt &amp; Co</productName></config>");
-    Screen main, about;
-    ui_.Call([&main](Dialog& dialog) { main = Screen::Of(dialog); });
+    Screen about;
     ui_.ChooseSystemMenuItem(IDM_ABOUTBOX);
     ui_.Call([&about](Dialog& dialog) { about = Screen::Of(dialog); });
     ui_.Click(IDOK);
-    RunMainWindow();
-    EXPECT_EQ(main.title, u"Volt & Co 1.5");
+    EXPECT_EQ(RunMainWindow().title, u"Volt & Co 1.5");
     EXPECT_EQ(about.title, u"Acerca de Volt & Co");
     EXPECT_EQ(about.text[IDC_ABOUT_VERSION], u"Volt & Co, versi\u00F3n 1.5");
 
