@@ -3,6 +3,7 @@
 #include "app/text_ids.h"
 #include "tests/app/app_test_folder.h"
 #include "tests/support/modbus_frames.h"
+#include "tests/support/simulated_recorder.h"
 
 using namespace platform::ui;
 using testsupport::Bytes;
@@ -27,15 +28,16 @@ const LocalDateTime kSummerNoon{2024, 7, 15, 12, 34, 56};
 
 class ConfigurationDialog : public AppTestFolder {
 protected:
-    // The dialog on `port` against a recorder on COM3; the requests the recorder received.
+    // The dialog on `port`, without a configuration file, against a recorder on COM3; the requests
+    // the recorder received.
     Requests Run(const std::vector<std::string>& arguments, int result, int port = 3)
     {
         setenv("TZ", "CET-1CEST,M3.5.0,M10.5.0/3", 1);  // UTC+1, in summer UTC+2
         tzset();
-        StartRecorder(arguments);
+        SimulatedRecorder recorder(arguments, ports_.LinkPath(3));
         EXPECT_EQ(KestrovaneConfigurationDlg(port).DoModal(), result);
         EXPECT_EQ(ui_.Failure(), "");
-        return recorder_->Requests();
+        return recorder.Requests();
     }
 };
 
