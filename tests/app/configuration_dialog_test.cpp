@@ -1,6 +1,5 @@
 #include "app/configuration_dialog.h"
 
-#include "app/main_dialog.h"
 #include "app/text_ids.h"
 #include "tests/app/app_test_folder.h"
 #include "tests/support/modbus_frames.h"
@@ -29,7 +28,8 @@ const LocalDateTime kSummerNoon{2024, 7, 15, 12, 34, 56};
 
 class ConfigurationDialog : public AppTestFolder {
 protected:
-    // The dialog on `port` against a recorder on COM3; the requests the recorder received.
+    // The dialog on `port`, without a configuration file, against a recorder on COM3; the requests
+    // the recorder received.
     Requests Run(const std::vector<std::string>& arguments, int result, int port = 3)
     {
         setenv("TZ", "CET-1CEST,M3.5.0,M10.5.0/3", 1);  // UTC+1, in summer UTC+2
@@ -126,16 +126,13 @@ TEST_F(ConfigurationDialog, WritesOnlyWhatDiffersAndNamesEachFailure)
 TEST_F(ConfigurationDialog, ParametersButtonReadsTheRecorderAgainAfterOkOnly)
 {
     // Escape, then the memory reset alone.
-    SimulatedRecorder recorder({}, ports_.LinkPath(3));
-    WriteFile("default.xcfg", "<?xml version=\"1.0\" encoding=\"UTF-8\"?><config><port>3</port></config>");
+    StartRecorder({});
     ui_.Click(IDC_PARAMETERS);
     ui_.PressEscape();
     ui_.Click(IDC_PARAMETERS);
     ui_.Click(IDC_CONFIG_RESET_MEMORY);
     ui_.Click(IDOK);
-    ui_.CloseWindow();
-    CKestrovaneDlg().DoModal();
-    EXPECT_EQ(ui_.Failure(), "");
+    RunMainWindow();
     const Bytes readOut = testsupport::ReadRequest(3, 0, 67);
-    EXPECT_EQ(recorder.Requests(), (Requests{readOut, kRead, kRead, WriteRequest(18, {0}), readOut}));
+    EXPECT_EQ(recorder_->Requests(), (Requests{readOut, kRead, kRead, WriteRequest(18, {0}), readOut}));
 }

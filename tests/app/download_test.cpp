@@ -3,11 +3,9 @@
 #include "app/text_ids.h"
 #include "platform/file_system_calls.h"
 #include "tests/app/app_test_folder.h"
-#include "tests/support/simulated_recorder.h"
 
 #include <cerrno>
 #include <cstdlib>
-#include <memory>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -17,32 +15,6 @@ namespace {
 
 class Download : public AppTestFolder {
 protected:
-    void TearDown() override
-    {
-        platform::FileSystem() = platform::RealFileSystem();
-        unsetenv("TZ");
-        tzset();
-        AppTestFolder::TearDown();
-    }
-    void StartRecorder(std::vector<std::string> arguments)
-    {
-        recorder_ = std::make_unique<SimulatedRecorder>(arguments, ports_.LinkPath(3));
-        ASSERT_TRUE(recorder_->IsReady());
-    }
-    // One download that ends with a message; the text shown.
-    std::u16string Run(bool logs = true, bool events = true, const std::u16string& folder = u"")
-    {
-        if (!logs)
-            ui_.Click(IDC_DOWNLOAD_LOGS);
-        if (!events)
-            ui_.Click(IDC_DOWNLOAD_EVENTS);
-        StartDownload(folder);
-        ui_.WaitForEnd();
-        ui_.AnswerMessageBox(IDOK);
-        EXPECT_EQ(KestrovaneDownloadDlg(3).DoModal(), IDOK);
-        EXPECT_EQ(ui_.Failure(), "");
-        return LastMessage();
-    }
     std::string Path(const char* kind) const { return folder_ + "/" + CsvName(kind); }
     bool Exists(const char* kind) const { return access(Path(kind).c_str(), F_OK) == 0; }
     // The record walk: "S<page byte>" for a page select, "R<offset>:<count>" for a read of records.
@@ -57,8 +29,6 @@ protected:
         }
         return walk;
     }
-
-    std::unique_ptr<SimulatedRecorder> recorder_;
 };
 
 std::vector<std::string> Memory(const char* pages, const char* size, int sp, int so, int ep, int eo)
@@ -71,6 +41,17 @@ std::vector<std::string> Memory(const char* pages, const char* size, int sp, int
 
 TEST_F(Download, WalksTheRingFromTheOldestToTheNewestRecord)
 {
+    // Each pointer check (pages, then pointers), then a count beyond the memory: nothing read, no
+    // file made.
+    const int bad[][5] = {{4, 0, 0, 1, 0}, {4, 5, 0, 1, 0},  {4, 1, 0, 0, 0}, {4, 1, 0, 5, 0},
+                          {4, 1, 61, 1, 0}, {4, 1, 0, 2, 61}, {1, 1, 0, 1, 60}};
+    for (const auto& b : bad) {
+        StartRecorder(Memory(std::to_string(b[0]).c_str(), "60", b[1], b[2], b[3], b[4]));
+        EXPECT_EQ(RunDownload(), Text(kTextBadMemoryPointers));
+        EXPECT_EQ(recorder_->Requests().size(), 3u);
+    }
+    EXPECT_FALSE(Exists("logs") || Exists("events"));
+
     const std::pair<std::vector<std::string>, std::string> cases[] = {
         // Wrapped: the start pointer lies after the end pointer in the same page.
         {Memory("4", "60", 2, 18, 2, 17), " S2 R18:42 S3 R0:60 S4 R0:60 S1 R0:60 S2 R0:18"},
@@ -86,22 +67,9 @@ TEST_F(Download, WalksTheRingFromTheOldestToTheNewestRecord)
     };
     for (const auto& [memory, walk] : cases) {
         StartRecorder(memory);
-        EXPECT_EQ(Run(), Text(kTextDownloadComplete));
+        EXPECT_EQ(RunDownload(), Text(kTextDownloadComplete));
         EXPECT_EQ(Walk(), walk);
-        EXPECT_EQ(ReadFile(CsvName("logs")), "");
     }
-    // Each pointer check (pages, then pointers), then a count beyond the memory: nothing read, no
-    // file made.
-    std::remove(Path("logs").c_str());
-    std::remove(Path("events").c_str());
-    const int bad[][5] = {{4, 0, 0, 1, 0}, {4, 5, 0, 1, 0},  {4, 1, 0, 0, 0}, {4, 1, 0, 5, 0},
-                          {4, 1, 61, 1, 0}, {4, 1, 0, 2, 61}, {1, 1, 0, 1, 60}};
-    for (const auto& b : bad) {
-        StartRecorder(Memory(std::to_string(b[0]).c_str(), "60", b[1], b[2], b[3], b[4]));
-        EXPECT_EQ(Run(), Text(kTextBadMemoryPointers));
-        EXPECT_EQ(recorder_->Requests().size(), 3u);
-    }
-    EXPECT_FALSE(Exists("logs") || Exists("events"));
 }
 
 TEST_F(Download, WritesEachRecordAsOneCsvLineInLocalTime)
@@ -119,12 +87,12 @@ TEST_F(Download, WritesEachRecordAsOneCsvLineInLocalTime)
     for (int i = 0; i < 12; ++i)
         memory.insert(memory.end(), {"--memory", std::to_string(i) + "=" + words[i]});
     StartRecorder(memory);
-    Run();
+    RunDownload();
     EXPECT_EQ(ReadFile(CsvName("logs")), "05/03/2017 15:07:09,250.00\r\n05/03/2017 15:07:09,250.02\r\n");
     EXPECT_EQ(ReadFile(CsvName("events")), "05/03/2017 15:07:09,Ca\xED" "da\r\n");
     // Without logs the record with both bits is an event.
     StartRecorder(memory);
-    Run(false, true);
+    RunDownload(false);
     EXPECT_EQ(ReadFile(CsvName("events")), "05/03/2017 15:07:09,Ca\xED" "da\r\n05/03/2017 15:07:09,Evento 1\r\n");
 }
 
@@ -135,22 +103,22 @@ TEST_F(Download, EveryFailureEndsWithItsMessageAndTheLinesWrittenSoFar)
     StartRecorder({"--logs", "3", "--events", "3"});
     WriteFile(CsvName("logs"), "old\n");
     ASSERT_EQ(mkdir(Path("events").c_str(), 0700), 0);
-    EXPECT_EQ(Run(), Text(kTextEventsFileNotCreated));
+    EXPECT_EQ(RunDownload(), Text(kTextEventsFileNotCreated));
     EXPECT_EQ(ReadFile(CsvName("logs")), "");
 
     // A full disk, for each file; then a close that loses what was written.
     ASSERT_EQ(rmdir(Path("events").c_str()), 0);
     platform::FileSystem().write = [](int, const void*, size_t) -> ssize_t { return errno = ENOSPC, -1; };
-    EXPECT_EQ(Run(), Text(kTextLogsFileNotWritten));
-    EXPECT_EQ(Run(false, true), Text(kTextEventsFileNotWritten));
+    EXPECT_EQ(RunDownload(), Text(kTextLogsFileNotWritten));
+    EXPECT_EQ(RunDownload(false), Text(kTextEventsFileNotWritten));
     platform::FileSystem() = platform::RealFileSystem();
     platform::FileSystem().close = [](int fd) { return platform::RealFileSystem().close(fd), errno = EIO, -1; };
-    EXPECT_EQ(Run(), Text(kTextLogsFileNotWritten));
+    EXPECT_EQ(RunDownload(), Text(kTextLogsFileNotWritten));
     platform::FileSystem() = platform::RealFileSystem();
 
     // 242 units pass the browser's rule but leave no room for the names; 243 are refused at once.
     const std::u16string folder242 = u"/" + std::u16string(241, u'd');
-    EXPECT_EQ(Run(true, true, folder242), Text(kTextLogsFileNotCreated));
+    EXPECT_EQ(RunDownload(true, folder242), Text(kTextLogsFileNotCreated));
     ui_.Click(IDC_DOWNLOAD_BROWSE);
     ui_.ChooseFolder(folder242 + u"d");
     ui_.AnswerMessageBox(IDOK);
@@ -159,9 +127,8 @@ TEST_F(Download, EveryFailureEndsWithItsMessageAndTheLinesWrittenSoFar)
     KestrovaneDownloadDlg(3).DoModal();
     EXPECT_EQ(LastMessage(), Text(kTextFolderTooLong));
     // A folder name beyond 8 bits is not cut into another folder's name.
-    const std::u16string wide = std::u16string(folder_.begin(), folder_.end()) + u"/\u0164";
     ASSERT_EQ(mkdir((folder_ + "/d").c_str(), 0700), 0);
-    EXPECT_EQ(Run(false, true, wide), Text(kTextEventsFileNotCreated));
+    EXPECT_EQ(RunDownload(false, std::u16string(folder_.begin(), folder_.end()) + u"/\u0164"), Text(kTextEventsFileNotCreated));
     EXPECT_FALSE(Exists("d/events"));
 
     // Cancel during the first request: its 60 lines, no message, and the dialog stays for another OK.
@@ -171,11 +138,7 @@ TEST_F(Download, EveryFailureEndsWithItsMessageAndTheLinesWrittenSoFar)
     ui_.Click(IDCANCEL);
     ui_.WaitForEnd();
     ui_.Call([this](Dialog&) { EXPECT_EQ(CsvLines("logs"), 60); });
-    ui_.Click(IDOK);
-    ui_.WaitForEnd();
-    ui_.AnswerMessageBox(IDOK);
-    EXPECT_EQ(KestrovaneDownloadDlg(3).DoModal(), IDOK);
-    EXPECT_EQ(LastMessage(), Text(kTextDownloadComplete));
+    EXPECT_EQ(RunDownload(), Text(kTextDownloadComplete));
     EXPECT_EQ(CsvLines("logs"), 100);
 
     // The progress dialog's run fails at once (no such control): the worker stops after its first

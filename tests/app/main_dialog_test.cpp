@@ -5,10 +5,9 @@
 #include "devicelink/rs_device_connection.h"
 #include "tests/app/app_test_folder.h"
 #include "tests/platform/ui/ico_file.h"
-#include "tests/support/simulated_recorder.h"
+#include "tests/support/modbus_frames.h"
 
 #include <clocale>
-#include <memory>
 #include <sys/stat.h>
 
 using namespace platform::ui;
@@ -17,7 +16,6 @@ namespace {
 
 const int kPortIndex = 2;  // COM3
 const std::string kDeclaration = "<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\"?>";
-const std::string kDefaults = "<productName>Kestrovane</productName><icono>Kestrovane.ico</icono>";
 // Each value control with what the read-out below shows: the battery with a point whatever the
 // locale; the counter rows from the top are logs, events, voltage high, low, fail, frequency,
 // voltage on and time, partial (1027-1035) then total (1036-1044).
@@ -29,34 +27,16 @@ const std::pair<int, std::u16string> kShown[] = {
 
 std::string Battery(double volts) { return "62=" + std::to_string(static_cast<unsigned>(volts * 6553.6)); }
 
-class MainDialog : public AppTestFolder {
-protected:
-    // A recorder on COM3 and a configuration that selects it.
-    void StartRecorder(const std::vector<std::string>& arguments)
-    {
-        recorder_ = std::make_unique<SimulatedRecorder>(arguments, ports_.LinkPath(3));
-        ASSERT_TRUE(recorder_->IsReady());
-        WriteFile("default.xcfg", kDeclaration + "<config>" + kDefaults + "<port>3</port></config>");
-    }
-    void Capture(Screen& screen) { ui_.Call([&screen](Dialog& dialog) { screen = Screen::Of(dialog, IDC_PORT); }); }
-    void Run()
-    {
-        ui_.CloseWindow();
-        CKestrovaneDlg().DoModal();
-        EXPECT_EQ(ui_.Failure(), "");
-    }
-    std::vector<std::string> Requests() const
-    {
-        std::vector<std::string> requests;
-        for (const auto& request : recorder_->Requests())
-            requests.emplace_back(request.begin(), request.end());
-        return requests;
-    }
+using MainDialog = AppTestFolder;
+using testsupport::Bytes;
 
-    std::unique_ptr<SimulatedRecorder> recorder_;
-};
+std::string Configuration(const std::string& port)
+{
+    return kDeclaration + "<config><productName>Kestrovane</productName><icono>Kestrovane.ico</icono><port>" + port +
+           "</port></config>";
+}
 
-const std::string kReadOut("\x01\x03\x00\x00\x00\x43\x04\x3B", 8);
+const Bytes kReadOut = testsupport::ReadRequest(3, 0, 67);
 
 }  // namespace
 
@@ -70,12 +50,12 @@ TEST_F(MainDialog, ReadOutShowsEveryValueInItsFormatWhateverTheLocaleAndEveryFai
                    "--fault", "wrong-unit@5"});
     ASSERT_NE(std::setlocale(LC_ALL, "es_ES.UTF-8"), nullptr);
     std::vector<Screen> screens(7);
-    for (size_t i = 0; i < screens.size(); ++i) {
-        if (i > 0)
-            ui_.Select(IDC_PORT, i < 6 ? kPortIndex : 4);
+    Capture(screens[0]);
+    for (size_t i = 1; i < screens.size(); ++i) {
+        ui_.Select(IDC_PORT, i < 6 ? kPortIndex : 4);
         Capture(screens[i]);
     }
-    Run();
+    RunMainWindow();
     std::setlocale(LC_ALL, "C");
 
     Screen& screen = screens[0];
@@ -83,8 +63,7 @@ TEST_F(MainDialog, ReadOutShowsEveryValueInItsFormatWhateverTheLocaleAndEveryFai
     EXPECT_EQ(screen.text[IDC_PARTIAL_TIME_LABEL], Text(kTextTime) + u" (s)");
     EXPECT_EQ(screen.Status(), std::make_tuple(std::u16string(), true, true));
     EXPECT_EQ(screens[5].text, screen.text);
-    EXPECT_EQ(screens[5].Status(), screen.Status());
-    EXPECT_EQ(Requests(), std::vector<std::string>(6, kReadOut));
+    EXPECT_EQ(recorder_->Requests(), std::vector<Bytes>(6, kReadOut));
     for (size_t i : {1, 2, 3, 4, 6})
         EXPECT_EQ(screens[i].Status(), std::make_tuple(Text(i < 6 ? kTextCommunicationError : kTextPortNotOpened), false, false)) << i;
     for (const auto& [id, text] : kShown) {
@@ -99,18 +78,14 @@ TEST_F(MainDialog, ReadOutShowsEveryValueInItsFormatWhateverTheLocaleAndEveryFai
 TEST_F(MainDialog, ConfigurationFileIsCreatedOrRepairedWithTheDefaults)
 {
     // Missing, damaged, or with a port outside the list: the defaults and no selection.
-    for (const std::string& start : {std::string(), std::string("<config><port>3</port>"),
-                                     kDeclaration + "<config>" + kDefaults + "<port>-1</port></config>",
-                                     kDeclaration + "<config>" + kDefaults + "<port>0</port></config>",
-                                     kDeclaration + "<config>" + kDefaults + "<port>300</port></config>"}) {
+    for (const std::string& start : {std::string(), std::string("<config><port>3</port>"), Configuration("-1"),
+                                     Configuration("0"), Configuration("300")}) {
         if (!start.empty())
             WriteFile("default.xcfg", start);
-        Screen screen;
-        Capture(screen);
-        Run();
+        Screen screen = RunMainWindow();
         EXPECT_EQ(screen.selection, -1) << start;
         EXPECT_EQ(screen.text[IDC_STATUS], Text(kTextPortNotOpened)) << start;
-        EXPECT_EQ(ReadFile("default.xcfg"), kDeclaration + "<config>" + kDefaults + "<port>-1</port></config>") << start;
+        EXPECT_EQ(ReadFile("default.xcfg"), Configuration("-1")) << start;
     }
 }
 
@@ -121,16 +96,15 @@ TEST_F(MainDialog, UnsetClockOffersTheFactorySettings)
     ui_.AnswerMessageBox(IDYES);
     XCTime before, after;
     before.NowUtc();
-    Run();
+    RunMainWindow();
     after.NowUtc();
-    ASSERT_EQ(ui_.MessageBoxes().size(), 1u);
-    EXPECT_EQ(ui_.MessageBoxes()[0].text, Text(kTextRestoreFactorySettings));
-    EXPECT_EQ(ui_.MessageBoxes()[0].type, MB_YESNO | MB_ICONEXCLAMATION);
-    const std::vector<std::string> requests = Requests();
+    EXPECT_EQ(ui_.MessageBoxes().at(0).text, Text(kTextRestoreFactorySettings));
+    EXPECT_EQ(ui_.MessageBoxes().at(0).type, MB_YESNO | MB_ICONEXCLAMATION);
+    const std::vector<Bytes> requests = recorder_->Requests();
     ASSERT_EQ(requests.size(), 4u);
-    EXPECT_EQ(requests, (std::vector<std::string>{kReadOut, "#DEFAULT", requests[2], kReadOut}));
-    ASSERT_EQ(requests[2].substr(0, 7), std::string("\x01\x10\x00\x10\x00\x02\x04", 7));
-    const XCTime written = DecodeRecorderClock(ReplyDoubleRegister(reinterpret_cast<const uint8_t*>(requests[2].data()) + 4, 0, 0));
+    EXPECT_EQ(requests, (std::vector<Bytes>{kReadOut, {'#', 'D', 'E', 'F', 'A', 'U', 'L', 'T'}, requests[2], kReadOut}));
+    ASSERT_EQ(Bytes(requests[2].begin(), requests[2].begin() + 7), (Bytes{1, 16, 0, 16, 0, 2, 4}));
+    const XCTime written = DecodeRecorderClock(ReplyDoubleRegister(requests[2].data() + 4, 0, 0));
     EXPECT_TRUE(written.GetSeconds() >= before.GetSeconds() && written.GetSeconds() <= after.GetSeconds());
 
     // No, or a command that fails: only the first read, and its values shown without a message.
@@ -138,22 +112,16 @@ TEST_F(MainDialog, UnsetClockOffersTheFactorySettings)
     for (int answer : {IDNO, IDYES}) {
         StartRecorder({"--clock", "41420000", "--set", "3=21", "--fault", "garbage:1@2"});
         ui_.AnswerMessageBox(answer);
-        Screen screen;
-        Capture(screen);
-        Run();
-        EXPECT_EQ(Requests().size(), answer == IDNO ? 1u : 2u);
+        Screen screen = RunMainWindow();
+        EXPECT_EQ(recorder_->Requests().size(), answer == IDNO ? 1u : 2u);
         EXPECT_EQ(screen.text[IDC_PRODUCT], u"21");
         EXPECT_EQ(screen.text[IDC_STATUS], u"");
     }
     // The last second before 2015-06-01 asks; the limit itself and an invalid clock do not.
     XCRSDeviceConnection unopened(-1);
-    XCTime clock;
-    clock.Set(2015, 5, 31, 23, 59, 59, 0, 0);
     ui_.AnswerMessageBox(IDNO);
-    EXPECT_FALSE(ConfirmFactoryDefaults(unopened, clock));
-    clock.Set(2015, 6, 1, 0, 0, 0, 0, 0);
-    EXPECT_FALSE(ConfirmFactoryDefaults(unopened, clock));
-    EXPECT_FALSE(ConfirmFactoryDefaults(unopened, DecodeRecorderClock(0)));
+    for (uint32_t clock : {PackDateTime(0, 5, 31, 23, 59, 59), PackDateTime(0, 6, 1, 0, 0, 0), 0u})
+        EXPECT_FALSE(ConfirmFactoryDefaults(unopened, DecodeRecorderClock(clock))) << clock;
     EXPECT_EQ(ui_.MessageBoxes().size(), 4u);
 }
 
@@ -167,31 +135,29 @@ TEST_F(MainDialog, WeakBatteryWarnsOnceASecondAfterTheWindowOpensThenAtOnce)
     ui_.AdvanceClock(10000);
     ui_.Select(IDC_PORT, kPortIndex);
     ui_.AnswerMessageBox(IDOK);
-    Run();
+    RunMainWindow();
     ASSERT_EQ(ui_.MessageBoxes().size(), 2u);
     EXPECT_EQ(ui_.MessageBoxes()[1].text, Text(kTextBatteryVeryLow));
     // Below 2.2 V the low warning; 2.2 V nothing.
     StartRecorder({"--set", Battery(2.19)});
     ui_.AdvanceClock(1000);
     ui_.AnswerMessageBox(IDOK);
-    Run();
+    RunMainWindow();
     EXPECT_EQ(LastMessage(), Text(kTextBatteryLow));
     StartRecorder({"--set", Battery(2.2001)});
     ui_.AdvanceClock(5000);
-    Run();
+    RunMainWindow();
     EXPECT_EQ(ui_.MessageBoxes().size(), 3u);
 }
 
 TEST_F(MainDialog, AboutEntryShowsTheProductNameWithItsAmpersand)
 {
     WriteFile("default.xcfg", kDeclaration + "<config><productName>Volt &amp; Co</productName></config>");
-    Screen main, about;
-    ui_.Call([&main](Dialog& dialog) { main = Screen::Of(dialog); });
+    Screen about;
     ui_.ChooseSystemMenuItem(IDM_ABOUTBOX);
     ui_.Call([&about](Dialog& dialog) { about = Screen::Of(dialog); });
     ui_.Click(IDOK);
-    Run();
-    EXPECT_EQ(main.title, u"Volt & Co 1.5");
+    EXPECT_EQ(RunMainWindow().title, u"Volt & Co 1.5");
     EXPECT_EQ(about.title, u"Acerca de Volt & Co");
     EXPECT_EQ(about.text[IDC_ABOUT_VERSION], u"Volt & Co, versi\u00F3n 1.5");
 

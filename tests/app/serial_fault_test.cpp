@@ -1,10 +1,7 @@
 // Each action that talks to the recorder, against each way a serial line fails in the field.
 #include "app/configuration_dialog.h"
-#include "app/download_dialog.h"
-#include "app/main_dialog.h"
 #include "app/text_ids.h"
 #include "tests/app/app_test_folder.h"
-#include "tests/support/simulated_recorder.h"
 #include "tests/support/stopwatch.h"
 
 #include <chrono>
@@ -15,9 +12,9 @@ using testsupport::Stopwatch;
 
 namespace {
 
+// Hang-up mid-reply, noise before the reply, another unit answers, a reply after the time-out, a
+// line that takes no request.
 enum LineFault { HangUp, Noise, OtherUnit, Late, Stall };
-const char* const kFaultNames[] = {"hang-up mid-reply", "noise before the reply", "another unit answers",
-                                   "reply after the time-out", "line takes no request"};
 const int kPort = 3;
 
 // The simulator's arguments that play `fault` on request `at`, whose reply is awaited `timeoutMs`,
@@ -54,66 +51,53 @@ TEST_F(SerialFault, EveryActionEndsInTimeWithACommunicationErrorAndTheNextOneWor
 {
     const std::u16string error = Text(kTextCommunicationError);
     for (LineFault fault : {HangUp, Noise, OtherUnit, Late, Stall}) {
-        SCOPED_TRACE(kFaultNames[fault]);
-        // The read-out clears the display; choosing the port again reads it.
-        {
-            SimulatedRecorder recorder(Fault(fault, 1), ports_.LinkPath(kPort));
-            WriteFile("default.xcfg", "<?xml version=\"1.0\" encoding=\"UTF-8\"?><config><port>3</port></config>");
-            Screen failed, next;
-            Stopwatch watch;
-            ui_.Call([&](Dialog& dialog) {
-                ExpectNoHangNoSpin(watch, 5000);
-                failed = Screen::Of(dialog);
-                LetALateReplyPass(fault);
-            });
-            ui_.Select(IDC_PORT, kPort - 1);
-            ui_.Call([&next](Dialog& dialog) { next = Screen::Of(dialog); });
-            ui_.CloseWindow();
-            CKestrovaneDlg().DoModal();
-            EXPECT_EQ(failed.Status(), std::make_tuple(error, false, false));
-            EXPECT_EQ(failed.text[IDC_PRODUCT], u"-");
-            EXPECT_EQ(next.Status(), std::make_tuple(std::u16string(), true, true));
-            EXPECT_EQ(next.text[IDC_PRODUCT], u"7");
-        }
+        SCOPED_TRACE(Fault(fault, 1)[1]);
+        // The read-out fails; choosing the port again reads it.
+        StartRecorder(Fault(fault, 1));
+        Screen failed;
+        Stopwatch readOutWatch;
+        ui_.Call([&](Dialog& dialog) {
+            ExpectNoHangNoSpin(readOutWatch, 5000);
+            failed = Screen::Of(dialog);
+            LetALateReplyPass(fault);
+        });
+        ui_.Select(IDC_PORT, kPort - 1);
+        EXPECT_EQ(RunMainWindow().Status(), std::make_tuple(std::u16string(), true, true));
+        EXPECT_EQ(failed.Status(), std::make_tuple(error, false, false));
+
         // The configuration: a failed read ends the dialog; then the voltage goes and the memory
         // reset fails (a stalled request never arrives, so it takes no number): the dialog stays
         // open, and OK again ends it.
-        {
-            SimulatedRecorder recorder(Fault(fault, 1, Fault(fault, fault == Stall ? 3 : 4, {}, 3000)),
-                                       ports_.LinkPath(kPort));
-            ui_.AnswerMessageBox(IDOK);
-            Stopwatch readWatch;
-            EXPECT_EQ(KestrovaneConfigurationDlg(kPort).DoModal(), IDCANCEL);
-            ExpectNoHangNoSpin(readWatch, 5000);
+        StartRecorder(Fault(fault, 1, Fault(fault, fault == Stall ? 3 : 4, {}, 3000)));
+        ui_.AnswerMessageBox(IDOK);
+        Stopwatch readWatch;
+        EXPECT_EQ(KestrovaneConfigurationDlg(kPort).DoModal(), IDCANCEL);
+        ExpectNoHangNoSpin(readWatch, 5000);
+        EXPECT_EQ(LastMessage(), error);
+        LetALateReplyPass(fault);
+
+        Stopwatch writeWatch;
+        ui_.Paste(IDC_CONFIG_VOLTAGE, u"231");
+        ui_.Click(IDC_CONFIG_RESET_MEMORY);
+        ui_.Call([&writeWatch](Dialog&) { writeWatch = Stopwatch(); });
+        ui_.Click(IDOK);
+        ui_.AnswerMessageBox(IDOK);
+        ui_.Call([&](Dialog&) {
+            ExpectNoHangNoSpin(writeWatch, 8000);
             EXPECT_EQ(LastMessage(), error);
             LetALateReplyPass(fault);
+        });
+        ui_.Click(IDOK);
+        EXPECT_EQ(KestrovaneConfigurationDlg(kPort).DoModal(), IDOK);
 
-            Stopwatch writeWatch;
-            ui_.Paste(IDC_CONFIG_VOLTAGE, u"231");
-            ui_.Click(IDC_CONFIG_RESET_MEMORY);
-            ui_.Call([&writeWatch](Dialog&) { writeWatch = Stopwatch(); });
-            ui_.Click(IDOK);
-            ui_.AnswerMessageBox(IDOK);
-            ui_.Call([&](Dialog&) {
-                ExpectNoHangNoSpin(writeWatch, 8000);
-                EXPECT_EQ(LastMessage(), error);
-                LetALateReplyPass(fault);
-            });
-            ui_.Click(IDOK);
-            EXPECT_EQ(KestrovaneConfigurationDlg(kPort).DoModal(), IDOK);
-        }
         // The download: request 4 selects the first page, 5 reads its 60 records, 6 selects the
         // second, 7 reads it and fails; the first page's lines stay, and the next download gets all.
-        SimulatedRecorder recorder(Fault(fault, 7, {"--logs", "70"}), ports_.LinkPath(kPort));
+        StartRecorder(Fault(fault, 7, {"--logs", "70"}));
         for (bool healthy : {false, true}) {
-            StartDownload();
-            ui_.WaitForEnd();
-            ui_.AnswerMessageBox(IDOK);
             Stopwatch watch;
-            EXPECT_EQ(KestrovaneDownloadDlg(kPort).DoModal(), IDOK);
+            EXPECT_EQ(RunDownload(), healthy ? Text(kTextDownloadComplete) : error);
             if (!healthy)
                 ExpectNoHangNoSpin(watch, 5000);
-            EXPECT_EQ(LastMessage(), healthy ? Text(kTextDownloadComplete) : error);
             EXPECT_EQ(CsvLines("logs"), healthy ? 70 : 60);
             EXPECT_EQ(ReadFile(CsvName("events")), "");
             LetALateReplyPass(fault);
