@@ -84,6 +84,5 @@ TEST_F(SettingsStore, FailedWriteOrUnreadableStoreLeavesTheOldStoreWhole)
     };
     EXPECT_FALSE(key_.SetString("Language", u"en"));
     EXPECT_FALSE(platform::SettingsKey().Create("Software\\Other"));
-    platform::FileSystem() = platform::RealFileSystem();
     EXPECT_EQ(ReadFile(platform::SettingsStorePath()), stored_);
 }

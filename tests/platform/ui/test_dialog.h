@@ -5,7 +5,6 @@
 
 #include <functional>
 #include <thread>
-#include <utility>
 #include <vector>
 
 // One control of every kind, the same dialog on either back end. It records what reaches it;
