@@ -36,9 +36,7 @@ TEST(SerialPort, ReadReturnsWhenAllArrivedOrAfterItsTimeout)
     TemporaryPortsFolder ports;
     PtyPort pty(ports.LinkPath(4));
     platform::SerialPort port;
-    platform::SerialLineSettings settings;
-    settings.baudRate = 115200;
-    ASSERT_TRUE(port.Open(u"\\\\.\\COM4") && port.SetLineSettings(settings)) << "a pseudo-terminal refuses low latency";
+    ASSERT_TRUE(port.Open(u"\\\\.\\COM4") && port.SetLineSettings({115200})) << "a pseudo-terminal refuses low latency";
     uint8_t buffer[64];
     uint32_t received = 0;
 
