@@ -2,7 +2,6 @@
 #include "tests/platform/ui/test_dialog.h"
 
 #include <gtest/gtest.h>
-#include <wx/app.h>
 #include <wx/button.h>
 #include <wx/checkbox.h>
 #include <wx/choice.h>
