@@ -22,15 +22,12 @@ TEST(SerialPort, PortNumberNamesLinkOrTtySAndOtherNamesNothing)
                                  u"\\\\.\\COM99999999999", u""})
         EXPECT_EQ(platform::SerialDevicePath(name), "");
 
+    // A link whose device has gone does not fall back to a UART; something that is not a terminal.
+    symlink("/dev/no-such-tty", ports.LinkPath(40).c_str());
+    symlink("/dev/null", ports.LinkPath(41).c_str());
     platform::SerialPort port;
-    // A link whose device has gone does not fall back to a UART.
-    const std::string link = ports.LinkPath(40);
-    symlink("/dev/no-such-tty", link.c_str());
     EXPECT_FALSE(port.Open(u"\\\\.\\COM40"));
-    unlink(link.c_str());
-    // Something that is not a terminal.
-    symlink("/dev/null", link.c_str());
-    EXPECT_FALSE(port.Open(u"\\\\.\\COM40"));
+    EXPECT_FALSE(port.Open(u"\\\\.\\COM41"));
     EXPECT_FALSE(port.IsOpen());
 }
 
@@ -39,9 +36,7 @@ TEST(SerialPort, ReadReturnsWhenAllArrivedOrAfterItsTimeout)
     TemporaryPortsFolder ports;
     PtyPort pty(ports.LinkPath(4));
     platform::SerialPort port;
-    platform::SerialLineSettings settings;
-    settings.baudRate = 115200;
-    ASSERT_TRUE(port.Open(u"\\\\.\\COM4") && port.SetLineSettings(settings)) << "a pseudo-terminal refuses low latency";
+    ASSERT_TRUE(port.Open(u"\\\\.\\COM4") && port.SetLineSettings({115200})) << "a pseudo-terminal refuses low latency";
     uint8_t buffer[64];
     uint32_t received = 0;
 

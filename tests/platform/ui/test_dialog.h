@@ -5,7 +5,6 @@
 
 #include <functional>
 #include <thread>
-#include <utility>
 #include <vector>
 
 // One control of every kind, the same dialog on either back end. It records what reaches it;
@@ -44,7 +43,6 @@ public:
     std::vector<int> commands;
     std::vector<unsigned> menuCommands, timers;
     std::vector<uintptr_t> messages;
-    ui::PixelSize barSize;
     std::thread worker;  // joined when the dialog object goes
     std::function<void(TestDialog&)> onInit, onNestedInit;
     std::function<void(TestDialog&, unsigned)> onTimer;
@@ -62,7 +60,6 @@ protected:
         GetDlgItem(ui::IDOK).SetIcon(ui::Icon::FromIcoBytes(MakeIcoFile(16, 0, 160, 0), "ok"));
         SetIcon(ui::Icon::FromIcoBytes(MakeIcoFile(32, 200, 0, 0), "window"));
         AppendSystemMenuItem(u"&About...", kAboutCommand);
-        barSize = GetDlgItem(1089).GetClientSize();
         Dialog::OnInitDialog();
         if (onInit)
             onInit(*this);
