@@ -3,6 +3,7 @@
 #include "app/decimal_text.h"
 #include "app/dialog_icon.h"
 #include "app/dialog_text.h"
+#include "app/ok_cancel_buttons.h"
 #include "app/res/configuration_dialog_template.h"
 #include "app/resource_ids.h"
 #include "app/text_ids.h"
@@ -77,10 +78,7 @@ bool KestrovaneConfigurationDlg::OnInitDialog()
     Dialog::OnInitDialog();
     SetIcon(icon_);
     SetWindowText(TableText(kTextOperatingParameters));
-    GetDlgItem(platform::ui::IDOK).SetWindowText(TableText(kTextOk));
-    GetDlgItem(platform::ui::IDOK).SetIcon(platform::ui::LoadIconResource(IDI_OK));
-    GetDlgItem(platform::ui::IDCANCEL).SetWindowText(TableText(kTextCancel));
-    GetDlgItem(platform::ui::IDCANCEL).SetIcon(platform::ui::LoadIconResource(IDI_CANCEL));
+    LabelOkAndCancel(*this);
     for (const auto& control : kControlTexts)
         GetDlgItem(control.control).SetWindowText(TableText(control.text));
 

@@ -5,6 +5,7 @@
 #include "app/download_context.h"
 #include "app/download_worker.h"
 #include "app/load_language.h"
+#include "app/ok_cancel_buttons.h"
 #include "app/progress_dialog.h"
 #include "app/res/download_dialog_template.h"
 #include "app/resource_ids.h"
@@ -51,10 +52,7 @@ bool KestrovaneDownloadDlg::OnInitDialog()
     Dialog::OnInitDialog();
     SetIcon(icon_);
     SetWindowText(TableText(kTextDownloadTitle));
-    GetDlgItem(platform::ui::IDOK).SetWindowText(TableText(kTextOk));
-    GetDlgItem(platform::ui::IDOK).SetIcon(platform::ui::LoadIconResource(IDI_OK));
-    GetDlgItem(platform::ui::IDCANCEL).SetWindowText(TableText(kTextCancel));
-    GetDlgItem(platform::ui::IDCANCEL).SetIcon(platform::ui::LoadIconResource(IDI_CANCEL));
+    LabelOkAndCancel(*this);
     GetDlgItem(IDC_DOWNLOAD_BROWSE).SetWindowText(u" ");
     GetDlgItem(IDC_DOWNLOAD_BROWSE).SetIcon(platform::ui::LoadIconResource(IDI_BROWSE));
     GetDlgItem(IDC_DOWNLOAD_GROUP).SetWindowText(TableText(kTextDownload));
