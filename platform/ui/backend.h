@@ -36,8 +36,6 @@ public:
     virtual void Invalidate(Dialog& dialog, ControlState& control) = 0;
     virtual PixelSize ClientSize(Dialog& dialog, const ControlState& control) = 0;
 
-    virtual void Capture(Dialog& dialog, bool capture) = 0;
-    virtual void WaitCursor(bool wait) = 0;
     virtual void SetTimer(Dialog& dialog, unsigned id, unsigned milliseconds) = 0;
     virtual void KillTimer(Dialog& dialog, unsigned id) = 0;
 
@@ -72,7 +70,7 @@ public:
 
     // Registers the window and runs OnInitDialog.
     static void Initialise(Dialog& dialog);
-    // Runs OnDestroy, releases the capture and unregisters the window: later posts to it are dropped.
+    // Runs OnDestroy and unregisters the window: later posts to it are dropped.
     static void Destroyed(Dialog& dialog);
     // Ends the run with `result` without the dialog's own handlers (a failed headless run).
     static void Abandon(Dialog& dialog, int result);

@@ -115,28 +115,6 @@ void Dialog::KillTimer(unsigned id)
         CurrentBackend().KillTimer(*this, id);
 }
 
-void Dialog::SetCapture()
-{
-    if (window_ == 0 || captured_)
-        return;
-    captured_ = true;
-    CurrentBackend().Capture(*this, true);
-}
-
-void Dialog::ReleaseCapture()
-{
-    if (window_ == 0 || !captured_)
-        return;
-    captured_ = false;
-    CurrentBackend().Capture(*this, false);
-}
-
-void Dialog::SetWaitCursor(bool wait)
-{
-    if (HasBackend())
-        CurrentBackend().WaitCursor(wait);
-}
-
 void Dialog::AppendSystemMenuItem(const std::u16string& text, unsigned commandId)
 {
     menuItems_.push_back(MenuItem{text, commandId});

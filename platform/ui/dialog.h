@@ -24,7 +24,7 @@
 //   OnMessage(...)          other posted messages, to the dialog (control 0) or a control
 //   OnSysCommand(id)        an entry added with AppendSystemMenuItem was chosen
 //   OnDrawItem(...)         paints an OwnerDrawn control into an off-screen picture
-//   OnDestroy()             the window is about to go; its timers and mouse capture go with it
+//   OnDestroy()             the window is about to go; its timers go with it
 //   DoDataExchange(dx)      DDX_* helpers of data_exchange.h; run by UpdateData
 // DoModal() runs the dialog until EndDialog and returns the EndDialog value (-1 when the run could
 // not start). Enter presses the default button (IDOK when there is none, the focused button when
@@ -50,6 +50,7 @@ inline bool operator<(const LocalDateTime& a, const LocalDateTime& b)
     return std::tie(a.year, a.month, a.day, a.hour, a.minute, a.second) <
            std::tie(b.year, b.month, b.day, b.hour, b.minute, b.second);
 }
+inline bool operator==(const LocalDateTime& a, const LocalDateTime& b) { return !(a < b) && !(b < a); }
 
 struct PixelSize {
     int width = 0;
@@ -107,14 +108,6 @@ public:
     unsigned SetTimer(unsigned id, unsigned milliseconds);
     void KillTimer(unsigned id);
 
-    // All mouse input to this window, for instance while a job that cannot be cancelled runs;
-    // released at the latest when the window closes.
-    void SetCapture();
-    void ReleaseCapture();
-    bool HasCapture() const { return captured_; }
-    // The busy cursor over the program's windows, until turned off.
-    void SetWaitCursor(bool wait);
-
     // An entry of the window's menu (a context menu on the dialog's background).
     void AppendSystemMenuItem(const std::u16string& text, unsigned commandId);
     struct MenuItem {
@@ -151,7 +144,6 @@ private:
     std::vector<MenuItem> menuItems_;
     bool deferShowing_ = false;
     bool visible_ = false;
-    bool captured_ = false;
     bool ended_ = false;
     int result_ = -1;
 };

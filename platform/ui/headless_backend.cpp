@@ -363,13 +363,6 @@ PixelSize HeadlessBackend::ClientSize(Dialog&, const ControlState& control)
     return PixelSize{(control.layout.cx * kBaseUnitX + 2) / 4 - border, (control.layout.cy * kBaseUnitY + 4) / 8 - border};
 }
 
-void HeadlessBackend::Capture(Dialog&, bool) {}
-
-void HeadlessBackend::WaitCursor(bool wait)
-{
-    waitCursor_ = wait;
-}
-
 void HeadlessBackend::SetTimer(Dialog& dialog, unsigned id, unsigned milliseconds)
 {
     KillTimer(dialog, id);

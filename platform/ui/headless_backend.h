@@ -67,7 +67,6 @@ public:
     const std::string& Failure() const { return failure_; }
     size_t StepsLeft() const { return script_.size(); }
     uint64_t Now() const { return now_; }
-    bool WaitCursorShown() const { return waitCursor_; }
     // The control that has the focus in the innermost dialog (0: none) and whether its text was selected.
     int FocusedControl() const;
     bool FocusSelectedAll() const;
@@ -85,8 +84,6 @@ public:
     void Focus(Dialog& dialog, ControlState& control) override;
     void Invalidate(Dialog& dialog, ControlState& control) override;
     PixelSize ClientSize(Dialog& dialog, const ControlState& control) override;
-    void Capture(Dialog& dialog, bool capture) override;
-    void WaitCursor(bool wait) override;
     void SetTimer(Dialog& dialog, unsigned id, unsigned milliseconds) override;
     void KillTimer(Dialog& dialog, unsigned id) override;
     void QueuePost(const PostedMessage& message) override;
@@ -136,7 +133,6 @@ private:
     std::map<int, PixelBuffer> pictures_;
     std::string failure_;
     uint64_t now_ = 0;
-    bool waitCursor_ = false;
     bool postHandledSinceStep_ = false;
     std::chrono::milliseconds postWaitLimit_{5000};
 

@@ -88,7 +88,6 @@ void DialogHost::Initialise(Dialog& dialog)
 void DialogHost::Destroyed(Dialog& dialog)
 {
     dialog.OnDestroy();
-    dialog.ReleaseCapture();
     Registry& registry = TheRegistry();
     std::lock_guard<std::mutex> lock(registry.mutex);
     registry.windows.erase(dialog.window_);

@@ -117,25 +117,6 @@ PixelSize WxBackend::ClientSize(Dialog& dialog, const ControlState& control)
     return PixelSize{size.x, size.y};
 }
 
-void WxBackend::Capture(Dialog& dialog, bool capture)
-{
-    DialogWindow* window = WindowOf(dialog);
-    if (!window)
-        return;
-    if (capture && !window->HasCapture())
-        window->CaptureMouse();
-    else if (!capture && window->HasCapture())
-        window->ReleaseMouse();
-}
-
-void WxBackend::WaitCursor(bool wait)
-{
-    if (wait && !wxIsBusy())
-        wxBeginBusyCursor();
-    else if (!wait && wxIsBusy())
-        wxEndBusyCursor();
-}
-
 void WxBackend::SetTimer(Dialog& dialog, unsigned id, unsigned milliseconds)
 {
     if (DialogWindow* window = WindowOf(dialog))

@@ -22,8 +22,6 @@ public:
     void Focus(Dialog& dialog, ControlState& control) override;
     void Invalidate(Dialog& dialog, ControlState& control) override;
     PixelSize ClientSize(Dialog& dialog, const ControlState& control) override;
-    void Capture(Dialog& dialog, bool capture) override;
-    void WaitCursor(bool wait) override;
     void SetTimer(Dialog& dialog, unsigned id, unsigned milliseconds) override;
     void KillTimer(Dialog& dialog, unsigned id) override;
     void QueuePost(const PostedMessage& message) override;

@@ -39,7 +39,6 @@ public:
     TestDialog() : Dialog(kTemplate) {}
     ~TestDialog() override { if (worker.joinable()) worker.join(); }
     int number = 230, checked = 0, choice = -1, nestedResult = 0, nestedTicks = 0, paints = 0;
-    bool capturedInDestroy = false;
     std::vector<int> commands;
     std::vector<unsigned> menuCommands, timers;
     std::vector<uintptr_t> messages;
@@ -87,11 +86,6 @@ protected:
         timers.push_back(id);
         if (onTimer)
             onTimer(*this, id);
-    }
-    void OnDestroy() override
-    {
-        capturedInDestroy = HasCapture();
-        Dialog::OnDestroy();
     }
     void OnMessage(int control, unsigned message, uintptr_t wParam, intptr_t) override
     {
