@@ -135,15 +135,17 @@ void KestrovaneConfigurationDlg::ReadConfiguration()
     GetDlgItem(IDC_CONFIG_LOG_TIME).SetWindowText(NumberText(read_.timeBetweenLogs));
     GetDlgItem(IDC_CONFIG_RESET_MEMORY).SetCheck(0);
 
-    DecodeRecorderClock(ReplyDoubleRegister(reply, kConfigurationFirstRegister, kClockRegister)).ToLocal(readClock_);
+    readClock_ = DecodeRecorderClock(ReplyDoubleRegister(reply, kConfigurationFirstRegister, kClockRegister));
     // A clock that does not hold a date shows the PC's time, which OK then writes.
-    XCTime shown = readClock_;
+    XCTime shown;
+    readClock_.ToLocal(shown);
     if (!shown.IsValid())
         shown.NowLocal();
     const LocalDateTime moment{shown.GetYear(), shown.GetMonth(), shown.GetDay(),
                                shown.GetHour(), shown.GetMinute(), shown.GetSecond()};
     GetDlgItem(IDC_CONFIG_DATE).SetDateTime(moment);
     GetDlgItem(IDC_CONFIG_TIME).SetDateTime(moment);
+    shownClock_ = PickedDateTime();
 }
 
 void KestrovaneConfigurationDlg::OnBnClickedSendPcTime()
@@ -159,7 +161,7 @@ void KestrovaneConfigurationDlg::OnBnClickedOk()
     if (!CheckEntries(entered))
         return;
     const bool reset = GetDlgItem(IDC_CONFIG_RESET_MEMORY).GetCheck() == 1;
-    const XCTime chosen = ChosenTime();
+    const XCTime chosen = ChosenClock();
     const bool parametersChanged = !(entered == read_);
     const bool clockChanged = chosen != readClock_;
     if (!parametersChanged && !clockChanged && !reset) {
@@ -180,11 +182,9 @@ void KestrovaneConfigurationDlg::OnBnClickedOk()
         complete = WriteRegisters(connection, transaction, kConfigurationFirstRegister, kParameterRegisterCount, bytes);
     }
     if (complete && clockChanged) {
-        XCTime utc;
-        chosen.ToUtc(utc);
         uint8_t bytes[4];
         // Near the ends of the picker's range the UTC time can fall outside what the clock holds.
-        DoubleRegisterBytes(EncodeRecorderClock(NearestRecorderClock(utc)), bytes);
+        DoubleRegisterBytes(EncodeRecorderClock(NearestRecorderClock(chosen)), bytes);
         complete = WriteRegisters(connection, transaction, kClockRegister, kClockRegisterCount, bytes);
     }
     if (complete && reset) {
@@ -245,15 +245,29 @@ bool KestrovaneConfigurationDlg::Refuse(uint16_t textId, int control)
     return false;
 }
 
-XCTime KestrovaneConfigurationDlg::ChosenTime()
+// The date of the date picker and the time of the time picker.
+LocalDateTime KestrovaneConfigurationDlg::PickedDateTime()
+{
+    const LocalDateTime date = GetDlgItem(IDC_CONFIG_DATE).GetDateTime();
+    const LocalDateTime time = GetDlgItem(IDC_CONFIG_TIME).GetDateTime();
+    return LocalDateTime{date.year, date.month, date.day, time.hour, time.minute, time.second};
+}
+
+// In UTC. A local time cannot tell the two passes of the hour that repeats apart, so the PC's
+// time is taken as UTC, and pickers left as the read set them (perhaps held to their range)
+// keep the clock as it was read.
+XCTime KestrovaneConfigurationDlg::ChosenClock()
 {
     XCTime chosen;
     if (GetDlgItem(IDC_CONFIG_SEND_PC_TIME).GetCheck() == 1) {
-        chosen.NowLocal();
+        chosen.NowUtc();
         return chosen;
     }
-    const LocalDateTime date = GetDlgItem(IDC_CONFIG_DATE).GetDateTime();
-    const LocalDateTime time = GetDlgItem(IDC_CONFIG_TIME).GetDateTime();
-    chosen.Set(date.year, date.month, date.day, time.hour, time.minute, time.second, 0, 0);
+    const LocalDateTime picked = PickedDateTime();
+    if (readClock_.IsValid() && picked == shownClock_)
+        return readClock_;
+    XCTime local;
+    local.Set(picked.year, picked.month, picked.day, picked.hour, picked.minute, picked.second, 0, 0);
+    local.ToUtc(chosen);
     return chosen;
 }

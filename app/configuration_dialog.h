@@ -25,10 +25,12 @@ private:
     // The eight checks in order; the first that fails is shown and false returned.
     bool CheckEntries(RecorderParameters& entered);
     bool Refuse(uint16_t textId, int control);
-    XCTime ChosenTime();
+    platform::ui::LocalDateTime PickedDateTime();
+    XCTime ChosenClock();
 
     platform::ui::Icon icon_;
     int port_;
     RecorderParameters read_;
-    XCTime readClock_;  // local time
+    XCTime readClock_;  // UTC
+    platform::ui::LocalDateTime shownClock_;  // what the pickers showed once the clock was read
 };

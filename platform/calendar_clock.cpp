@@ -63,7 +63,15 @@ bool Combine(std::time_t (*combine)(std::tm*), const CalendarFields& fields, int
 
 }  // namespace
 
-int64_t CurrentUnixTime() { return static_cast<int64_t>(std::time(nullptr)); }
+int64_t CurrentUnixTime() { return SystemClock()(); }
+
+ClockCall& SystemClock()
+{
+    static ClockCall clock = RealSystemClock;
+    return clock;
+}
+
+int64_t RealSystemClock() { return static_cast<int64_t>(std::time(nullptr)); }
 
 bool BreakDownUtc(int64_t unixTime, CalendarFields& utc) { return BreakDown(gmtime_r, unixTime, utc); }
 

@@ -13,8 +13,13 @@ struct CalendarFields {
     int second = 0;
 };
 
-// The system clock, in seconds since 1970-01-01 00:00:00 UTC.
+// The system clock, in seconds since 1970-01-01 00:00:00 UTC, read through SystemClock().
 int64_t CurrentUnixTime();
+// Where the current time comes from, so that tests can stand at a moment of their choosing
+// (and put RealSystemClock back afterwards).
+using ClockCall = int64_t (*)();
+ClockCall& SystemClock();
+int64_t RealSystemClock();
 
 // Each returns false when the C library cannot represent the result.
 bool BreakDownUtc(int64_t unixTime, CalendarFields& utc);

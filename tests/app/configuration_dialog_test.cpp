@@ -1,6 +1,7 @@
 #include "app/configuration_dialog.h"
 
 #include "app/text_ids.h"
+#include "platform/calendar_clock.h"
 #include "tests/app/app_test_folder.h"
 #include "tests/support/modbus_frames.h"
 #include "tests/support/simulated_recorder.h"
@@ -26,8 +27,37 @@ const Bytes kRead = testsupport::ReadRequest(3, 8, 11);
 const Bytes kVoltage231 = WriteRequest(8, {231, 60, 207, 253, 2, 6, 10, 0});
 const LocalDateTime kSummerNoon{2024, 7, 15, 12, 34, 56};
 
+// The recorder's --clock argument for a packed clock value.
+std::string ClockArgument(uint32_t packed)
+{
+    char hex[9];
+    snprintf(hex, sizeof hex, "%08X", packed);
+    return hex;
+}
+
+int64_t UnixTimeUtc(const LocalDateTime& utc)
+{
+    std::tm fields{};
+    fields.tm_year = utc.year - 1900, fields.tm_mon = utc.month - 1, fields.tm_mday = utc.day;
+    fields.tm_hour = utc.hour, fields.tm_min = utc.minute, fields.tm_sec = utc.second;
+    return timegm(&fields);
+}
+
+// The PC's clock, standing still where a test puts it.
+int64_t pcClock = 0;
+void StopPcClockAt(int64_t unixTime)
+{
+    pcClock = unixTime;
+    platform::SystemClock() = [] { return pcClock; };
+}
+
 class ConfigurationDialog : public AppTestFolder {
 protected:
+    void TearDown() override
+    {
+        platform::SystemClock() = platform::RealSystemClock;
+        AppTestFolder::TearDown();
+    }
     // The dialog on `port`, without a configuration file, against a recorder on COM3; the requests
     // the recorder received.
     Requests Run(const std::vector<std::string>& arguments, int result, int port = 3)
@@ -106,9 +136,16 @@ TEST_F(ConfigurationDialog, WritesOnlyWhatDiffersAndNamesEachFailure)
     EXPECT_LE(now.GetSeconds() - written.GetSeconds(), 30u);
 
     // No port: a message, and the dialog ends with Cancel before it shows (a failed read does the
-    // same: the serial fault tests).
+    // same: the serial fault tests). A port gone by OK: the message, and the dialog stays.
     ui_.AnswerMessageBox(IDOK);
     EXPECT_EQ(Run({}, IDCANCEL, -1), Requests{});
+    EXPECT_EQ(LastMessage(), Text(kTextPortNotOpened));
+    ui_.Click(IDC_CONFIG_RESET_MEMORY);
+    ui_.Call([this](Dialog&) { ASSERT_EQ(unlink(ports_.LinkPath(3).c_str()), 0); });
+    ui_.Click(IDOK);
+    ui_.AnswerMessageBox(IDOK);
+    ui_.PressEscape();
+    EXPECT_EQ(Run({}, IDCANCEL), Requests{kRead});
     EXPECT_EQ(LastMessage(), Text(kTextPortNotOpened));
     // The clock write fails after the parameters went: the dialog stays, and OK sends both again.
     ui_.Paste(IDC_CONFIG_VOLTAGE, u"231");
@@ -121,6 +158,47 @@ TEST_F(ConfigurationDialog, WritesOnlyWhatDiffersAndNamesEachFailure)
     EXPECT_EQ(Run({"--fault", "exception:4@3", "--set", "9=60"}, IDOK),
               (Requests{kRead, kVoltage231, clock, kVoltage231, clock}));
     EXPECT_EQ(LastMessage(), Text(kTextCommunicationError));
+}
+
+TEST_F(ConfigurationDialog, TheClockIsWrittenInUtcAndOnlyWhenItChanges)
+{
+    // The PC's time, 02:30 local in both passes of the hour that repeats: each pass its own UTC time.
+    for (int hour : {0, 1}) {
+        StopPcClockAt(UnixTimeUtc({2026, 10, 25, hour, 30, 0}));
+        ui_.Click(IDC_CONFIG_SEND_PC_TIME);
+        ui_.Click(IDOK);
+        EXPECT_EQ(Run({}, IDOK), (Requests{kRead, ClockWrite(PackDateTime(11, 10, 25, hour, 30, 0))}));
+    }
+    // A recorder that already shows the PC's second keeps its clock; a second later it is written.
+    const std::string summer = ClockArgument(PackDateTime(9, 7, 15, 10, 34, 56));
+    for (int later : {0, 1}) {
+        ui_.Click(IDC_CONFIG_SEND_PC_TIME);
+        ui_.Call([later](Dialog& dialog) {
+            LocalDateTime shown = dialog.GetDlgItem(IDC_CONFIG_DATE).GetDateTime();
+            const LocalDateTime time = dialog.GetDlgItem(IDC_CONFIG_TIME).GetDateTime();
+            std::tie(shown.hour, shown.minute, shown.second) = std::tie(time.hour, time.minute, time.second);
+            StopPcClockAt(UnixTimeUtc(shown) - 2 * 3600 + later);  // summer time
+        });
+        ui_.Click(IDOK);
+        if (later == 0) {
+            ui_.AnswerMessageBox(IDOK);
+            ui_.PressEscape();
+        }
+        const Requests requests = Run({"--clock", summer}, later ? IDOK : IDCANCEL);
+        ASSERT_EQ(requests.size(), 1u + later);
+        EXPECT_EQ(requests.back()[3], later ? kClockRegister : kConfigurationFirstRegister);
+    }
+    EXPECT_EQ(LastMessage(), Text(kTextNothingChanged));
+
+    // A clock beyond the date picker's range (2031-01-01 00:30 local): pickers left alone keep it,
+    // and a new voltage goes alone.
+    ui_.Click(IDOK);
+    ui_.AnswerMessageBox(IDOK);
+    ui_.Paste(IDC_CONFIG_VOLTAGE, u"231");
+    ui_.Click(IDOK);
+    EXPECT_EQ(Run({"--clock", ClockArgument(PackDateTime(15, 12, 31, 23, 30, 0)), "--set", "9=60"}, IDOK),
+              (Requests{kRead, kVoltage231}));
+    EXPECT_EQ(LastMessage(), Text(kTextNothingChanged));
 }
 
 TEST_F(ConfigurationDialog, ParametersButtonReadsTheRecorderAgainAfterOkOnly)
