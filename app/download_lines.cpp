@@ -58,9 +58,10 @@ bool WriteEventRecord(platform::File& events, uint32_t packed, uint16_t mask)
         return true;
     char line[kLineCapacity];
     size_t length = static_cast<size_t>(FormatTimeField(line, packed));
-    // A long text is cut so that the line still ends in CR LF within the buffer.
+    // A long text is cut so that the line still ends in CR LF within the buffer; a unit whose low
+    // byte is 0 ends it, as it would end the C string the line is.
     const std::u16string text = TableText(kEventTexts[bit]);
-    for (size_t i = 0; i < text.size() && length < kLineCapacity - 1 - kLineEndLength; ++i)
+    for (size_t i = 0; i < text.size() && (text[i] & 0xFF) != 0 && length < kLineCapacity - 1 - kLineEndLength; ++i)
         line[length++] = static_cast<char>(text[i] & 0xFF);
     line[length++] = kLineEnd[0];
     line[length++] = kLineEnd[1];

@@ -11,5 +11,5 @@
 // sample variable and, having none, gets nothing.
 bool WriteLogRecord(platform::File& logs, XCStdFile& recordFile, uint32_t packed, uint16_t value);
 // An event record: the text of the lowest of bits 0-6 of the mask, each unit cut to its low
-// byte; a mask without any of them writes nothing.
+// byte, up to the first unit that comes to 0; a mask without any of them writes nothing.
 bool WriteEventRecord(platform::File& events, uint32_t packed, uint16_t mask);

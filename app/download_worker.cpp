@@ -61,9 +61,9 @@ bool CountRegisters(const MemoryPointers& memory, int64_t& count, bool& wrapped)
     return count <= static_cast<int64_t>(memory.pageSize) * memory.pages;
 }
 
-// Creates "<folder><kind>_DDMMYYYY.csv". A folder with a character beyond 8 bits, or a name that
+// Forms "<folder><kind>_DDMMYYYY.csv". A folder with a character beyond 8 bits, or a name that
 // does not fit its buffer, fails as a file that cannot be created.
-bool CreateCsvFile(platform::File& file, const XCStringW& folder, const char* kind, const XCTime& today)
+bool FormCsvName(char (&name)[kNameCapacity], const XCStringW& folder, const char* kind, const XCTime& today)
 {
     std::string narrowFolder;
     for (int32_t i = 0; i < folder.GetLength(); ++i) {
@@ -72,12 +72,31 @@ bool CreateCsvFile(platform::File& file, const XCStringW& folder, const char* ki
             return false;
         narrowFolder += static_cast<char>(unit);
     }
-    char name[kNameCapacity];
     const int length = platform::FormatCLocaleInto(name, sizeof name, "%s%s_%02d%02d%04d.csv", narrowFolder.c_str(),
                                                    kind, today.GetDay(), today.GetMonth(), today.GetYear());
-    if (length < 0 || static_cast<size_t>(length) >= sizeof name)
-        return false;
+    return length >= 0 && static_cast<size_t>(length) < sizeof name;
+}
+
+bool CreateCsvFile(platform::File& file, const char* name)
+{
     return file.Open(platform::PathFromNarrowName(name), platform::File::Mode::CreateReadWrite);
+}
+
+// Every chosen file is named before any is created, so that a name that does not fit leaves no
+// empty file behind; Done once all are created.
+DownloadResult CreateCsvFiles(DownloadContext& context, const XCTime& today)
+{
+    char logsName[kNameCapacity];
+    char eventsName[kNameCapacity];
+    if (context.logs && !FormCsvName(logsName, context.folder, "logs", today))
+        return DownloadResult::LogsFileError;
+    if (context.events && !FormCsvName(eventsName, context.folder, "events", today))
+        return DownloadResult::EventsFileError;
+    if (context.logs && !CreateCsvFile(context.logsFile, logsName))
+        return DownloadResult::LogsFileError;
+    if (context.events && !CreateCsvFile(context.eventsFile, eventsName))
+        return DownloadResult::EventsFileError;
+    return DownloadResult::Done;
 }
 
 // Selects and reads one page of the walk; false once the download has ended.
@@ -164,12 +183,9 @@ void DownloadThread(void* argument)
     platform::ui::Post(progress.BarWindow(), platform::ui::PBM_SETRANGE32, 0, records);
     progress.SetPos(0);
 
-    if (context.logs && !CreateCsvFile(context.logsFile, context.folder, "logs", today)) {
-        EndDownload(context, DownloadResult::LogsFileError);
-        return;
-    }
-    if (context.events && !CreateCsvFile(context.eventsFile, context.folder, "events", today)) {
-        EndDownload(context, DownloadResult::EventsFileError);
+    const DownloadResult created = CreateCsvFiles(context, today);
+    if (created != DownloadResult::Done) {
+        EndDownload(context, created);
         return;
     }
     if (WalkMemory(context, memory, wrapped))

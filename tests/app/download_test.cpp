@@ -76,8 +76,9 @@ TEST_F(Download, WritesEachRecordAsOneCsvLineInLocalTime)
 {
     setenv("TZ", "CET-1", 1);
     tzset();
-    // A language file whose event text 66 is Latin-1 beyond ASCII.
-    WriteFile("es.txt", "64\tEvento 1\n66\tCa\xC3\xAD" "da\n");
+    // A language file whose event text 66 is Latin-1 beyond ASCII and whose text 64 holds a unit
+    // with a low byte of 0, where its line ends.
+    WriteFile("es.txt", "64\tEvento\xC4\x80 1\n66\tCa\xC3\xAD" "da\n");
     ASSERT_EQ(std::system(("\"" KESTROVANE_PROGRAM_DIR "/stc-writer\" " + folder_ + "/es.txt " + folder_ + "/es.stc").c_str()), 0);
     ASSERT_TRUE(g_StringTable.Load((folder_ + "/es.stc").c_str()));
     // A log (sample 16384), an event (mask 6), an event without a known bit, both bits, an empty slot.
@@ -93,7 +94,7 @@ TEST_F(Download, WritesEachRecordAsOneCsvLineInLocalTime)
     // Without logs the record with both bits is an event.
     StartRecorder(memory);
     RunDownload(false);
-    EXPECT_EQ(ReadFile(CsvName("events")), "05/03/2017 15:07:09,Ca\xED" "da\r\n05/03/2017 15:07:09,Evento 1\r\n");
+    EXPECT_EQ(ReadFile(CsvName("events")), "05/03/2017 15:07:09,Ca\xED" "da\r\n05/03/2017 15:07:09,Evento\r\n");
 }
 
 TEST_F(Download, EveryFailureEndsWithItsMessageAndTheLinesWrittenSoFar)
@@ -126,6 +127,15 @@ TEST_F(Download, EveryFailureEndsWithItsMessageAndTheLinesWrittenSoFar)
     ui_.CloseWindow();
     KestrovaneDownloadDlg(3).DoModal();
     EXPECT_EQ(LastMessage(), Text(kTextFolderTooLong));
+    // 237 units leave room for the logs file's name alone: no file is made.
+    std::string folder237 = folder_ + "/" + std::string(237 - folder_.size() - 1, 'd');
+    for (size_t at = folder_.size() + 100; at + 1 < folder237.size(); at += 100) {
+        folder237[at] = '/';
+        ASSERT_EQ(mkdir(folder237.substr(0, at).c_str(), 0700), 0);
+    }
+    ASSERT_EQ(mkdir(folder237.c_str(), 0700), 0);
+    EXPECT_EQ(RunDownload(true, std::u16string(folder237.begin(), folder237.end())), Text(kTextEventsFileNotCreated));
+    EXPECT_EQ(rmdir(folder237.c_str()), 0) << "the folder holds a file";
     // A folder name beyond 8 bits is not cut into another folder's name.
     ASSERT_EQ(mkdir((folder_ + "/d").c_str(), 0700), 0);
     EXPECT_EQ(RunDownload(false, std::u16string(folder_.begin(), folder_.end()) + u"/\u0164"), Text(kTextEventsFileNotCreated));
