@@ -37,10 +37,9 @@ std::string ClockArgument(uint32_t packed)
 
 int64_t UnixTimeUtc(const LocalDateTime& utc)
 {
-    std::tm fields{};
-    fields.tm_year = utc.year - 1900, fields.tm_mon = utc.month - 1, fields.tm_mday = utc.day;
-    fields.tm_hour = utc.hour, fields.tm_min = utc.minute, fields.tm_sec = utc.second;
-    return timegm(&fields);
+    int64_t unixTime = 0;
+    platform::UnixTimeFromUtc({utc.year, utc.month, utc.day, utc.hour, utc.minute, utc.second}, unixTime);
+    return unixTime;
 }
 
 // The PC's clock, standing still where a test puts it.
