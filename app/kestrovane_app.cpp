@@ -5,8 +5,6 @@
 #include "app/main_dialog.h"
 #include "app/res/program_resources.h"
 #include "app/text_ids.h"
-#include "foundation/file_system_path.h"
-#include "foundation/path_utilities.h"
 #include "platform/program_folder.h"
 #include "platform/single_instance.h"
 #include "platform/ui/message_box.h"
@@ -23,7 +21,7 @@ bool CKestrovaneApp::InitInstance()
 {
     RegisterProgramResources();
     // The configuration, language and icon files are found beside the program.
-    platform::SetCurrentDirectory(FileSystemPath(GetModuleDirectory()));
+    platform::SetCurrentDirectory(platform::ExecutableFolder());
 
     if (!LoadLanguage()) {
         platform::ui::MessageBox(kLanguageFailure, platform::ui::MB_OK);

@@ -15,14 +15,9 @@ bool IsSeparator(char16_t unit) { return unit == u'/' || unit == u'\\'; }
 
 XCStringW GetModuleDirectory()
 {
-    const std::string program = platform::ExecutablePath();
-    XCStringW path;
-    Utf8ToWideN(path, program.data(), static_cast<int32_t>(program.size()));
-    int32_t end = path.GetLength();
-    while (end > 0 && !IsSeparator(path.GetData()[end - 1]))
-        --end;
+    const std::string program = platform::ExecutableFolder();
     XCStringW folder;
-    folder.Assign(path.GetData(), end);
+    Utf8ToWideN(folder, program.data(), static_cast<int32_t>(program.size()));
     return folder;
 }
 

@@ -20,6 +20,12 @@ std::string ExecutablePath()
     return std::string();
 }
 
+std::string ExecutableFolder()
+{
+    const std::string program = ExecutablePath();
+    return program.substr(0, program.rfind('/') + 1);
+}
+
 bool SetCurrentDirectory(const std::string& folder) { return ::chdir(folder.c_str()) == 0; }
 
 }  // namespace platform

@@ -14,7 +14,9 @@
 #include <gtest/gtest.h>
 
 #include <csignal>
+#include <filesystem>
 #include <fstream>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -30,22 +32,21 @@ std::string ProgramFolder()
     return file.substr(0, file.find_last_of('/'));
 }
 
-std::u16string FileText(const char* code, uint16_t id)
+std::u16string FileText(const char* code, uint16_t id, const std::string& folder = ProgramFolder() + "/")
 {
     XCStringTableFile table;
     XCStringW text;
-    table.Load((ProgramFolder() + "/Kestrovane." + code + ".stc").c_str());
+    table.Load((folder + "Kestrovane." + code + ".stc").c_str());
     table.GetString(text, id);
     return std::u16string(text.GetData(), static_cast<size_t>(text.GetLength()));
 }
 
-// Each start has its own settings store, ports, instance lock, working folder and user language,
-// in this test's own program folder.
+// Each start has its own settings store, ports, working folder and user language, in this test's
+// own program folder; the instance lock is the user's, shared with the real-window runs.
 class StartUp : public testing::Test {
 protected:
     void SetUp() override
     {
-        setenv("XDG_RUNTIME_DIR", ports_.ConfigHome().c_str(), 1);
         unsetenv("LC_ALL");
         unsetenv("LC_MESSAGES");
         setenv("LANG", "fr_FR.UTF-8", 1);
@@ -120,6 +121,38 @@ TEST_F(StartUp, LanguageIsTheStoredOneElseDerivedFromTheUser)
     StoreLanguage(platform::SettingType::String, {'z', 0, 'z', 0, 0, 0});
     EXPECT_EQ(Start(true), u"");
     std::remove(empty.c_str());
+}
+
+TEST_F(StartUp, StartsFromAFolderWhoseNameIsNotUtf8)
+{
+    const char kRunningAsCopy[] = "KESTROVANE_STARTUP_COPY";
+    if (getenv(kRunningAsCopy)) {
+        const std::u16string shown = Start(true);
+        // The start has made the copy's own folder the current one.
+        EXPECT_EQ(shown, FileText("en", kTextPort, ""));
+        return;
+    }
+    // A Latin-1 name, as an archive made elsewhere unpacks it: this test runs again from a copy there.
+    const std::string folder = ports_.ConfigHome() + "/Medici\xF3n";
+    ASSERT_EQ(mkdir(folder.c_str(), 0755), 0);
+    namespace fs = std::filesystem;
+    fs::copy_file(platform::ExecutablePath(), folder + "/app_startup_test");
+    for (const char* code : {"en", "es"}) {
+        const std::string name = std::string("/Kestrovane.") + code + ".stc";
+        fs::copy_file(ProgramFolder() + name, folder + name);
+    }
+    const pid_t copy = fork();
+    if (copy == 0) {
+        setenv(kRunningAsCopy, "1", 1);
+        const std::string program = folder + "/app_startup_test";
+        execl(program.c_str(), program.c_str(), "--gtest_filter=StartUp.StartsFromAFolderWhoseNameIsNotUtf8",
+              static_cast<char*>(nullptr));
+        _exit(127);
+    }
+    int status = 0;
+    ASSERT_EQ(waitpid(copy, &status, 0), copy);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "status " << status;
+    EXPECT_TRUE(std::ifstream(folder + "/default.xcfg").good());
 }
 
 TEST_F(StartUp, SettingsThatCannotBeStoredEndTheStart)
