@@ -3,15 +3,16 @@
 
 namespace platform {
 
-// A guard that one process of the user at a time can hold under a name. It is a lock file under
-// $XDG_RUNTIME_DIR (else /tmp, named with the user id) locked with flock, so the operating system releases it when
-// the holder ends in any way, a crash included.
+// A guard that one process of the user at a time can hold under a name. It is a lock file in the
+// user's runtime folder /run/user/<uid> (else in /tmp, named with the user id), whatever the
+// environment says, locked with flock, so the operating system releases it when the holder ends in
+// any way, a crash included.
 class SingleInstanceGuard {
 public:
     enum class Outcome {
         Acquired,       // this guard holds the name now
         HeldElsewhere,  // another holder has it
-        Unavailable,    // the lock file cannot be made: run unguarded
+        Unavailable,    // the lock file cannot be made, or is a link or another user's: run unguarded
     };
 
     SingleInstanceGuard() = default;
