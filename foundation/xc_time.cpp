@@ -248,8 +248,9 @@ double XCTime::Unpack(int32_t yearBase, double packed)
 {
     XCTime time;
     // A value no 32-bit packed date can hold, or a base past the calendar, reads like a bad field.
-    if (packed >= 0.0 && packed < 4294967296.0 && yearBase <= 2135) {
-        const uint32_t p = static_cast<uint32_t>(packed);
+    // A signed field gives a date with bit 31 set as a negative number: its 32 bits are the date.
+    if (packed >= -2147483648.0 && packed < 4294967296.0 && yearBase <= 2135) {
+        const uint32_t p = static_cast<uint32_t>(static_cast<int64_t>(packed));
         time.Set(static_cast<int32_t>(p >> 26) + yearBase, (p >> 22) & 15, (p >> 17) & 31, (p >> 12) & 31,
                  (p >> 6) & 63, p & 63, 0, 0);
     }

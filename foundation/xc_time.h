@@ -63,7 +63,7 @@ public:
 
     // A packed date whose year field counts from `yearBase` modulo 64, as a double.
     static double Pack(int32_t yearBase, double value);
-    // The packed date's time as seconds since 1970-01-01 UTC.
+    // The packed date's time as seconds since 1970-01-01 UTC; a negative value is read as its 32 bits.
     static double Unpack(int32_t yearBase, double packed);
 
     // By seconds, then microseconds: the invalid time sorts after every valid time.

@@ -206,11 +206,17 @@ void XCStdFile::SetValue(int index, const XCValue& value)
     }
     const double number = value.GetDouble();
     const uint16_t id = variable.code & 0xFFF;
+    VariableCode code = variable.code;
     XCValue raw;
-    if (id == kTimeStampId)
+    if (id == kTimeStampId) {
         raw.SetDouble(XCTime::Pack(yearBase_, number));
-    else
+        // The packed date fills all 32 bits (bit 31 from 32 years past the base): a signed field
+        // stores them as they are instead of clamping them.
+        if (TypeOf(code) == kSigned32)
+            code = static_cast<VariableCode>(kUnsigned32 << 12 | id);
+    } else {
         raw.SetDouble(XCStdScaleRule::ForId(id, unitScales_, IsVariable391Eleven()).Unscale(number));
-    EncodeValue(variable.code, field, raw, count);
+    }
+    EncodeValue(code, field, raw, count);
     recordModified_ = true;
 }

@@ -162,7 +162,11 @@ TEST(XCTimeDouble, FromDoubleTakesEarlyValuesAsAutomationDatesAndPackCountsTheYe
     // All six year bits are read back.
     EXPECT_EQ(XCTime::Unpack(2015, XCTime::Pack(2015, At(2078, 1, 2).ToDouble())), At(2078, 1, 2).ToDouble());
     // Values no packed date can hold, a base past the calendar and month 0 read as the invalid time.
-    for (double packed : {-1.0, std::numeric_limits<double>::quiet_NaN(), double(PackDateTime(10, 0, 17, 8, 9, 10))})
+    for (double packed : {-1.0, std::numeric_limits<double>::quiet_NaN(), double(PackDateTime(10, 0, 17, 8, 9, 10)),
+                          PackDateTime(10, 5, 17, 8, 9, 10) - 4294967296.0})
         EXPECT_EQ(XCTime::Unpack(2000, packed), XCTime().ToDouble()) << packed;
+    // A signed 32-bit field reads a date with bit 31 set as a negative number.
+    EXPECT_EQ(XCTime::Unpack(1992, PackDateTime(33, 3, 14, 15, 9, 26) - 4294967296.0),
+              At(2025, 3, 14, 15, 9, 26).ToDouble());
     EXPECT_EQ(XCTime::Unpack(std::numeric_limits<int32_t>::max(), PackDateTime(10, 5, 17, 8, 9, 10)), XCTime().ToDouble());
 }

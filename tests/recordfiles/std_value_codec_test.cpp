@@ -112,3 +112,18 @@ TEST_F(StdScaledValues, WrapFixedFactorAndFallbackScales)
     EXPECT_EQ(Set(2, 1234), 1234.0);  // U(418) and U(4039) both unset
     EXPECT_EQ(Set(4, 7), 0.0);        // one past the last variable: neither set nor read
 }
+
+TEST_F(StdScaledValues, TimeStampKeepsBit31InASignedField)
+{
+    // Without a year base in the header it is 1992: from 2024 on the packed date sets bit 31.
+    const XCTime t = At(2025, 3, 14, 15, 9, 26), hourLater = At(2025, 3, 14, 16, 9, 26);
+    for (const uint16_t code : {0x0139, 0x1139}) {
+        ASSERT_TRUE(Open(Image({}, {code, 0x41DA}, 7).Header())) << code;
+        EXPECT_EQ(Set(0, t.ToDouble()), t.ToDouble()) << code;
+        ASSERT_TRUE(file_.AppendRecord()) << code;
+        EXPECT_TRUE(Append(hourLater)) << code;
+        const Bytes data = Data();
+        EXPECT_EQ(Bytes(data.end() - 7, data.end() - 3), Be32(Packed(33, 3, 14, 16, 9, 26))) << code;
+        EXPECT_EQ(Span(), std::make_tuple(2, t, hourLater)) << code;
+    }
+}
