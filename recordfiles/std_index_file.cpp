@@ -179,7 +179,8 @@ bool XCStdIndexFile::ReadEntryDirect(int i, Entry& entry)
     return true;
 }
 
-bool XCStdIndexFile::AddEntry(uint32_t time, uint32_t interval, uint32_t kind, uint32_t offset, bool flush)
+bool XCStdIndexFile::AddEntry(uint32_t time, uint32_t interval, uint32_t kind, uint32_t offset, bool flush,
+                              bool* overwritten)
 {
     if (!file_.IsOpen() || readOnly_)
         return false;
@@ -213,9 +214,15 @@ bool XCStdIndexFile::AddEntry(uint32_t time, uint32_t interval, uint32_t kind, u
         EncodeEntry(movedUp[movedUp.size() - 1 - k], bytes.data() + (k + 1) * kEntrySize);
     if (file_.Seek(writeAt, platform::File::Origin::Begin) < 0)
         return false;
-    for (size_t k = 0; k < bytes.size(); k += kEntrySize)
-        if (file_.Write(bytes.data() + k, kEntrySize) != kEntrySize)
+    for (size_t k = 0; k < bytes.size(); k += kEntrySize) {
+        if (file_.Write(bytes.data() + k, kEntrySize) != kEntrySize) {
+            // Even a first short write of an insertion can have changed the entry it lands on;
+            // one at the end leaves at most a partial entry, which Load does not count.
+            if (overwritten != nullptr)
+                *overwritten = inserted;
             return false;
+        }
+    }
     if (flush)
         file_.Flush();
 
@@ -281,6 +288,28 @@ bool XCStdIndexFile::RemoveEntry(uint32_t time, uint32_t interval, uint32_t kind
             return false;
     }
     return file_.Truncate(static_cast<int64_t>(count_ - 1) * kEntrySize) && Load();
+}
+
+bool XCStdIndexFile::SpanHoldsExactly(uint32_t from, uint32_t to, int first, int end)
+{
+    if (!file_.IsOpen() || file_.Seek(0, platform::File::Origin::Begin) != 0)
+        return false;
+    // Read a block at a time: an entry at a time costs a seek and a read per record.
+    constexpr int kBlockEntries = 4096;
+    std::vector<unsigned char> block(kBlockEntries * kEntrySize);
+    for (int blockStart = 0; blockStart < count_; blockStart += kBlockEntries) {
+        const int count = std::min(kBlockEntries, count_ - blockStart);
+        const int64_t size = static_cast<int64_t>(count) * kEntrySize;
+        if (file_.Read(block.data(), static_cast<uint64_t>(size)) != size)
+            return false;
+        for (int k = 0; k < count; ++k) {
+            const uint32_t offset = record_bytes::ReadU32(block.data() + k * kEntrySize + 12);
+            const int i = blockStart + k;
+            if ((offset >= from && offset < to) != (i >= first && i < end))
+                return false;
+        }
+    }
+    return true;
 }
 
 void XCStdIndexFile::EntryTime(const IndexedEntry& source, int yearBase, XCTime& out)

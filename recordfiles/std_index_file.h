@@ -47,8 +47,11 @@ public:
     uint32_t ReadEntry(int i);
     // Entry number of the key (time, interval, kind 0), else of the entry nearest in time, or -1.
     int FindByKey(uint32_t time, uint32_t interval);
-    // Inserts at the sorted place; refuses a key already present and a read-only index.
-    bool AddEntry(uint32_t time, uint32_t interval, uint32_t kind, uint32_t offset, bool flush);
+    // Inserts at the sorted place; refuses a key already present and a read-only index. A write
+    // failing part way through an insertion sets `overwritten` (when given): entries moved up
+    // may then be lost, and the index no longer fits its data file.
+    bool AddEntry(uint32_t time, uint32_t interval, uint32_t kind, uint32_t offset, bool flush,
+                  bool* overwritten = nullptr);
 
     // Fills an empty index in one pass with these entries in key order. Of entries with equal
     // keys the first given stays, as AddEntry of each in turn would keep it.
@@ -56,6 +59,10 @@ public:
 
     // Takes the entry with this key out again, moving the entries after it down.
     bool RemoveEntry(uint32_t time, uint32_t interval, uint32_t kind);
+
+    // True when entries `first` to `end` - 1, and no other entry, have their offset in
+    // [`from`, `to`); false also when the index cannot be read.
+    bool SpanHoldsExactly(uint32_t from, uint32_t to, int first, int end);
 
     // The time of the first or last entry counted from `yearBase`, its interval as microseconds;
     // the invalid time when there is no entry.

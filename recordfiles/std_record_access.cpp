@@ -48,8 +48,19 @@ bool XCStdFile::AppendRecord()
         return false;
     const uint32_t interval = GetSampleInterval() * 1000u;
     const uint32_t kind = GetRecordKind();
-    if (!index_.AddEntry(time, interval, kind, static_cast<uint32_t>(recordOffset), true))
+    // An index write failing part way may have lost entries; the data file gives them back. The
+    // rebuild walks the records through the current record's buffer, whose record stays pending.
+    const auto realignIndex = [this] {
+        const std::vector<unsigned char> pending = record_;
+        RebuildIndex();
+        record_ = pending;
+    };
+    bool overwritten = false;
+    if (!index_.AddEntry(time, interval, kind, static_cast<uint32_t>(recordOffset), true, &overwritten)) {
+        if (overwritten)
+            realignIndex();
         return false;
+    }
 
     int blobSize = 0;
     if (blobLengthPosition_ >= 0) {
@@ -66,7 +77,8 @@ bool XCStdFile::AppendRecord()
     if (!written) {
         // Neither a partial record nor an entry pointing at it may stay behind.
         data_.Truncate(recordOffset);
-        index_.RemoveEntry(time, interval, kind);
+        if (!index_.RemoveEntry(time, interval, kind))
+            realignIndex();
         return false;
     }
     recordModified_ = false;
@@ -142,6 +154,10 @@ bool XCStdFile::DeleteRange(const XCTime& from, const XCTime& to)
     const int64_t size = data_.Length();
     // A stale or damaged index must not move data over the header or past the end.
     if (size < 0 || offsetA < static_cast<uint32_t>(headerLength_) || offsetB > size)
+        return false;
+    // An older record appended late lies at the end of the data file while its entry sits at its
+    // place in time, so the bytes between the two offsets may hold records of other times.
+    if (!index_.SpanHoldsExactly(offsetA, offsetB, a, b))
         return false;
     const int64_t gap = offsetB - offsetA;
     // Part way through, the index no longer fits the data: it is rebuilt after a failure too.

@@ -134,13 +134,16 @@ inline Bytes ReadBytes(const std::filesystem::path& path)
     return Bytes(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
-// Makes the `n`th write call from now fail once; the caller restores platform::RealFileSystem().
-inline void FailWrite(int n)
+// Makes the `n`th write call from now fail, and the `times` - 1 calls after it; the caller restores
+// platform::RealFileSystem().
+inline void FailWrite(int n, int times = 1)
 {
-    static int writes;
+    static int writes, failures;
     writes = -n;
+    failures = times;
     platform::FileSystem().write = [](int fd, const void* buffer, size_t count) -> ssize_t {
-        return ++writes != 0 ? platform::RealFileSystem().write(fd, buffer, count) : (errno = EIO, -1);
+        return ++writes < 0 || writes >= failures ? platform::RealFileSystem().write(fd, buffer, count)
+                                                  : (errno = EIO, -1);
     };
 }
 

@@ -130,6 +130,27 @@ TEST_F(StdRecords, DeleteRangeRemovesFromFromUpToToOrRefusesWithoutChange)
     EXPECT_EQ(Span(), std::make_tuple(2, Time(10, 20), Time(10, 30)));
 }
 
+TEST_F(StdRecords, DeleteRangeOfAnOutOfOrderFileRemovesNoRecordOutsideItsRange)
+{
+    // An older record goes to the end of the data file, its entry to its place in time.
+    ASSERT_TRUE(Open(TimedImage().Header()));
+    for (int minute : {0, 20, 30, 10, 40})
+        ASSERT_TRUE(Append(Time(10, minute)));
+    Bytes data = Data();
+    const Bytes index = Index();
+    // The bytes from 10:00 up to 10:10 hold 10:20 and 10:30 as well.
+    EXPECT_FALSE(file_.DeleteRange(Time(10, 0), Time(10, 10)));
+    // The bytes from 10:10 up to 10:40 hold 10:10 alone, not 10:20 and 10:30.
+    EXPECT_FALSE(file_.DeleteRange(Time(10, 10), Time(10, 40)));
+    EXPECT_EQ(Data(), data);
+    EXPECT_EQ(Index(), index);
+    const size_t header = TimedImage().Header().size();
+    ASSERT_TRUE(file_.DeleteRange(Time(10, 20), Time(10, 30)));
+    data.erase(data.begin() + header + 7, data.begin() + header + 14);
+    EXPECT_EQ(Data(), data);
+    EXPECT_EQ(Span(), std::make_tuple(4, Time(10, 0), Time(10, 40)));
+}
+
 TEST_F(StdRecords, FailedWritesLeaveDataAndIndexInStep)
 {
     ASSERT_TRUE(Open(TimedImage().Header()));
@@ -148,4 +169,29 @@ TEST_F(StdRecords, FailedWritesLeaveDataAndIndexInStep)
     FailWrite(2);
     EXPECT_FALSE(file_.DeleteRange(Time(0, 0), Time(5, 0)));
     EXPECT_EQ(*file_.GetFirstTime(), Time(5, 0));
+    // An insertion failing after its entry has overwritten another gets the index back from the
+    // data, and the record stays pending, unchanged by the rebuild's walk.
+    ASSERT_TRUE(Open(TimedImage().Header()));
+    for (int minute : {0, 20, 30})
+        ASSERT_TRUE(Append(Time(10, minute)));
+    const Bytes few = Data();
+    const Bytes fewEntries = Index();
+    FailWrite(3);  // moving 10:30 up
+    EXPECT_FALSE(Append(Time(10, 10)));
+    EXPECT_EQ(Data(), few);
+    EXPECT_EQ(Index(), fewEntries);
+    EXPECT_EQ(Span(), std::make_tuple(3, Time(10, 0), Time(10, 30)));
+    EXPECT_TRUE(file_.AppendRecord());  // the same record, still pending
+    const Bytes entries = Index();
+    ASSERT_TRUE(Reopen(false, true));
+    EXPECT_EQ(Index(), entries);
+    EXPECT_EQ(file_.FindRecordByTime(Time(10, 10)), 1);
+    // So does a record write failing when the move that takes its entry back fails too.
+    const Bytes four = Data();
+    FailWrite(5, 2);  // the record, then moving 10:10 down
+    EXPECT_FALSE(Append(Time(10, 5)));
+    EXPECT_EQ(Data(), four);
+    EXPECT_EQ(Index(), entries);
+    EXPECT_TRUE(file_.AppendRecord());
+    EXPECT_EQ(file_.FindRecordByTime(Time(10, 5)), 1);
 }
