@@ -8,13 +8,11 @@
 #include <fstream>
 #include <stdlib.h>
 #include <unistd.h>
+#include <vector>
 
 using platform::SingleInstanceGuard;
 
 namespace {
-
-// A name of this test's own, so that a running program's lock is never touched.
-std::string TestName(const char* what) { return std::string("guard test ") + what + " " + std::to_string(getpid()); }
 
 class SingleInstance : public testing::Test {
 protected:
@@ -26,9 +24,10 @@ protected:
             std::remove(SingleInstanceGuard::LockPath(name).c_str());
         RemoveTree(runtime_);
     }
+    // A name of this test's own, so that a running program's lock is never touched.
     std::string Name(const char* what)
     {
-        names_.push_back(TestName(what));
+        names_.push_back(std::string("guard test ") + what + " " + std::to_string(getpid()));
         return names_.back();
     }
 

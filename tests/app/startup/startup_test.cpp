@@ -26,13 +26,7 @@ namespace {
 
 const char16_t kLanguageFailure[] = u"Unable to load specific language libraries. Program will exit.";
 
-std::string ProgramFolder()
-{
-    const std::string file = platform::ExecutablePath();
-    return file.substr(0, file.find_last_of('/'));
-}
-
-std::u16string FileText(const char* code, uint16_t id, const std::string& folder = ProgramFolder() + "/")
+std::u16string FileText(const char* code, uint16_t id, const std::string& folder = platform::ExecutableFolder())
 {
     XCStringTableFile table;
     XCStringW text;
@@ -50,7 +44,7 @@ protected:
         unsetenv("LC_ALL");
         unsetenv("LC_MESSAGES");
         setenv("LANG", "fr_FR.UTF-8", 1);
-        std::remove((ProgramFolder() + "/default.xcfg").c_str());
+        std::remove((platform::ExecutableFolder() + "default.xcfg").c_str());
         // Files beside the program are found from any working folder.
         ASSERT_EQ(chdir(ports_.ConfigHome().c_str()), 0);
     }
@@ -97,7 +91,7 @@ TEST_F(StartUp, LanguageIsTheStoredOneElseDerivedFromTheUser)
     // No key, a French user: English, stored.
     EXPECT_EQ(Start(true), FileText("en", kTextPort));
     EXPECT_EQ(StoredLanguage(), u"en");
-    EXPECT_TRUE(std::ifstream(ProgramFolder() + "/default.xcfg").good());
+    EXPECT_TRUE(std::ifstream(platform::ExecutableFolder() + "default.xcfg").good());
     EXPECT_FALSE(std::ifstream(ports_.ConfigHome() + "/default.xcfg").good());
     // A stored code is used as it stands, whatever the user's language.
     StoreLanguage(platform::SettingType::String, {'e', 0, 's', 0, 0, 0});
@@ -116,7 +110,7 @@ TEST_F(StartUp, LanguageIsTheStoredOneElseDerivedFromTheUser)
     Start(true);
     EXPECT_EQ(StoredLanguage(), u"es");
     // An empty language table starts too, with empty texts.
-    const std::string empty = ProgramFolder() + "/Kestrovane.zz.stc";
+    const std::string empty = platform::ExecutableFolder() + "Kestrovane.zz.stc";
     std::ofstream(empty, std::ios::binary).write("\0\0", 2);
     StoreLanguage(platform::SettingType::String, {'z', 0, 'z', 0, 0, 0});
     EXPECT_EQ(Start(true), u"");
@@ -138,8 +132,8 @@ TEST_F(StartUp, StartsFromAFolderWhoseNameIsNotUtf8)
     namespace fs = std::filesystem;
     fs::copy_file(platform::ExecutablePath(), folder + "/app_startup_test");
     for (const char* code : {"en", "es"}) {
-        const std::string name = std::string("/Kestrovane.") + code + ".stc";
-        fs::copy_file(ProgramFolder() + name, folder + name);
+        const std::string name = std::string("Kestrovane.") + code + ".stc";
+        fs::copy_file(platform::ExecutableFolder() + name, folder + "/" + name);
     }
     const pid_t copy = fork();
     if (copy == 0) {
